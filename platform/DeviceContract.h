@@ -1,0 +1,70 @@
+// What the simulated device's shell, its control tool and the platform stand-in
+// agree on: window classes, named objects, registered messages and where the
+// device state lives in the device's registry. Nothing here is product code.
+#pragma once
+
+namespace norvane::device {
+
+// Windows of the shell process. The Today screen plays the desktop window.
+inline constexpr wchar_t kTodayClass[] = L"DesktopExplorerWindow";
+inline constexpr wchar_t kTodayTitle[] = L"Desktop";
+inline constexpr wchar_t kTaskBarClass[] = L"HHTaskBar";
+inline constexpr wchar_t kMenuBarClass[] = L"menu_worker";
+
+// Manual-reset event, signalled once the Today screen, the task bar and the menu
+// bar exist (plus the configured boot delay): the shell's API set is ready.
+inline constexpr wchar_t kShellReadyEvent[] = L"NorvaneDevice_ShellReady";
+
+// Registered messages the stand-in posts to the Today window.
+// Reset: the shell ends with a reboot request; the launcher boots it again.
+inline constexpr wchar_t kResetMessage[] = L"NorvaneDevice_Reset";
+// Power-off key: the shell suspends (screen off until a key or a tap).
+inline constexpr wchar_t kPowerOffMessage[] = L"NorvaneDevice_PowerOff";
+
+// WM_COPYDATA codes the stand-in sends to the "HHTaskBar" window (same process).
+inline constexpr unsigned long kCopyDataNotifyIcon = 0x4E560001; // NotifyIconRecord
+inline constexpr unsigned long kCopyDataNavBarText = 0x4E560002; // UTF-16 text, empty = none
+
+// Shell_NotifyIcon as the task bar receives it.
+struct NotifyIconRecord {
+    unsigned long message;         // NIM_ADD / NIM_MODIFY / NIM_DELETE
+    unsigned long long hwnd;       // owner window
+    unsigned int id;               // uID
+    unsigned int flags;            // uFlags
+    unsigned int callbackMessage;  // uCallbackMessage
+    unsigned long long icon;       // HICON (valid in the shell process)
+};
+
+// Device state, under HKEY_LOCAL_MACHINE. The control tool writes these values;
+// the stand-in reads them (GetSystemPowerStatusEx2, memory and disk figures) and
+// watches the keys to deliver power notifications and media change events.
+inline constexpr wchar_t kStateKey[] = L"Software\\NorvaneDevice\\State";
+// DWORD values of kStateKey:
+inline constexpr wchar_t kBatteryPercent[] = L"BatteryPercent";         // 0-100, 255 unknown
+inline constexpr wchar_t kBatteryFlag[] = L"BatteryFlag";               // 1,2,4,8,128,255
+inline constexpr wchar_t kBackupBatteryPercent[] = L"BackupBatteryPercent";
+inline constexpr wchar_t kBackupBatteryFlag[] = L"BackupBatteryFlag";
+inline constexpr wchar_t kACLine[] = L"ACLine";                         // 0, 1, 255
+inline constexpr wchar_t kCEVersion[] = L"CEVersion";                   // 4 or 5
+inline constexpr wchar_t kPhoneEdition[] = L"PhoneEdition";             // 0 or 1
+inline constexpr wchar_t kOrientation[] = L"Orientation";               // DMDO_* CE values 0,1,2,4
+inline constexpr wchar_t kBootCount[] = L"BootCount";
+inline constexpr wchar_t kShellReadyDelayMs[] = L"ShellReadyDelayMs";
+// QWORD values of kStateKey (bytes):
+inline constexpr wchar_t kMemoryTotal[] = L"MemoryTotal";
+inline constexpr wchar_t kMemoryAvail[] = L"MemoryAvail";
+inline constexpr wchar_t kStoreTotal[] = L"StoreTotal";
+inline constexpr wchar_t kStoreFree[] = L"StoreFree";
+// String value: last boot time, "YYYY-MM-DD HH:MM:SS" local time.
+inline constexpr wchar_t kLastBootTime[] = L"LastBootTime";
+
+// One subkey per storage card, named after its root folder ("Storage Card"),
+// with DWORD "Present" and QWORD "TotalBytes" / "FreeBytes". A present card is
+// also a root folder "\<name>" with the temporary attribute.
+inline constexpr wchar_t kCardsKey[] = L"Software\\NorvaneDevice\\Cards";
+
+// Log of programs started on the device: the platform programs and samples
+// append one line each ("<program>|<command line>") to this file.
+inline constexpr wchar_t kDeviceLogPath[] = L"C:\\Windows\\device.log";
+
+} // namespace norvane::device
