@@ -67,6 +67,10 @@ int CommandIconNumber(bool large, bool highResolution) {
     return 32;
 }
 
+std::wstring CommandIconFileName(const std::wstring& base, bool large, bool highResolution) {
+    return base + std::to_wstring(CommandIconNumber(large, highResolution)) + L".tga";
+}
+
 int HalvingsToFit(int width, int height, int size) {
     int count = 0;
     while ((width > size || height > size) && width > 1 && height > 1) {

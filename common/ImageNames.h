@@ -47,6 +47,10 @@ bool WantsLargeSystemIcon(bool large, bool inSpecialTab, bool trueVga);
 // screen, 32 otherwise.
 int CommandIconNumber(bool large, bool highResolution);
 
+// The theme file of a special-command or new-item picture: base name, icon
+// number and ".tga", as in "SoftReset32.tga" or "new_note16.tga".
+std::wstring CommandIconFileName(const std::wstring& base, bool large, bool highResolution);
+
 // How many times an image of width x height is halved before it fits into
 // size x size (halving while either side exceeds size).
 int HalvingsToFit(int width, int height, int size);

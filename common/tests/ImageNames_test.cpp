@@ -58,6 +58,8 @@ TEST(ImageNames, ShortcutIconSizesAndSystemIconChoice) {
     EXPECT_EQ(CommandIconNumber(false, false), 16);
     EXPECT_EQ(CommandIconNumber(true, false), 32);
     EXPECT_EQ(CommandIconNumber(false, true), 32);
+    EXPECT_EQ(CommandIconFileName(L"SoftReset", true, false), L"SoftReset32.tga");
+    EXPECT_EQ(CommandIconFileName(L"new_note", true, true), L"new_note64.tga");
 }
 
 TEST(ImageNames, HalvingCountsMatchTheIconRules) {
