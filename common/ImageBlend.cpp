@@ -7,22 +7,52 @@ namespace norvane {
 
 namespace {
 
-// Blends count pixels of the four plane rows onto the 24-bit row d.
+// Blends count pixels of the four plane rows onto the 24-bit row d. Pixels are
+// taken in groups of eight: a group that is wholly transparent is skipped, a
+// wholly opaque one copied; only mixed groups go through the arithmetic, which
+// leaves alpha 0 and 255 exact, without branches, so it vectorises.
 inline void BlendRun(const std::uint8_t* r, const std::uint8_t* g, const std::uint8_t* b,
                      const std::uint8_t* a, int count, std::uint8_t* d) {
-    for (int k = 0; k < count; ++k, d += 3) {
+    constexpr int kGroup = 8;
+    int k = 0;
+    for (; k + kGroup <= count; k += kGroup) {
+        unsigned any = 0, all = 255;
+        for (int i = 0; i < kGroup; ++i) {
+            any |= a[k + i];
+            all &= a[k + i];
+        }
+        std::uint8_t* out = d + 3 * k;
+        if (any == 0)
+            continue;
+        if (all == 255) {
+            for (int i = 0; i < kGroup; ++i) {
+                out[3 * i] = b[k + i];
+                out[3 * i + 1] = g[k + i];
+                out[3 * i + 2] = r[k + i];
+            }
+            continue;
+        }
+        for (int i = 0; i < kGroup; ++i) {
+            const unsigned alpha = a[k + i];
+            out[3 * i] = BlendChannel(b[k + i], out[3 * i], alpha);
+            out[3 * i + 1] = BlendChannel(g[k + i], out[3 * i + 1], alpha);
+            out[3 * i + 2] = BlendChannel(r[k + i], out[3 * i + 2], alpha);
+        }
+    }
+    for (; k < count; ++k) {
         const unsigned alpha = a[k];
+        std::uint8_t* out = d + 3 * k;
         if (alpha == 0)
             continue;
         if (alpha == 255) {
-            d[0] = b[k];
-            d[1] = g[k];
-            d[2] = r[k];
+            out[0] = b[k];
+            out[1] = g[k];
+            out[2] = r[k];
             continue;
         }
-        d[0] = BlendChannel(b[k], d[0], alpha);
-        d[1] = BlendChannel(g[k], d[1], alpha);
-        d[2] = BlendChannel(r[k], d[2], alpha);
+        out[0] = BlendChannel(b[k], out[0], alpha);
+        out[1] = BlendChannel(g[k], out[1], alpha);
+        out[2] = BlendChannel(r[k], out[2], alpha);
     }
 }
 

@@ -4,58 +4,112 @@
 #include "ImageBlend.h"
 #include "ImageHandles.h"
 
+#include <algorithm>
+#include <atomic>
+
 namespace norvane {
 
 namespace {
 
-// A 24-bit section whose rows need no padding: its width is rounded up to a
-// multiple of 4 pixels. The destination rectangle is copied in on creation.
-class ScratchSection {
-public:
-    ScratchSection(HDC dc, int x, int y, int width, int height, bool topDown)
-        : dc_(dc), x_(x), y_(y), width_(width), height_(height) {
-        const int paddedWidth = (width + 3) & ~3;
+// Drawing happens many times a paint, so the 24-bit section is kept between
+// calls (grown when a larger rectangle comes) instead of being created for each
+// one. A call that finds the cache taken (another thread) or that needs more
+// than kMaxCachedPixels uses a section of its own.
+constexpr int kMaxCachedPixels = 1024 * 768;
+
+struct SectionObjects {
+    UniqueBitmap section;
+    UniqueMemoryDc memory;
+    HGDIOBJ old = nullptr;
+    std::uint8_t* bits = nullptr;
+    int width = 0; // a multiple of 4
+    int height = 0;
+
+    bool Create(int width, int height) {
+        Release();
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = paddedWidth;
-        info.bmiHeader.biHeight = topDown ? -height : height;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height; // top-down
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 24;
         info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        section_.reset(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        memory_.reset(CreateCompatibleDC(dc));
-        if (!section_ || !memory_ || !bits)
-            return;
-        old_ = SelectObject(memory_.get(), section_.get());
-        if (!BitBlt(memory_.get(), 0, 0, width, height, dc, x, y, SRCCOPY))
+        void* pixels = nullptr;
+        section.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+        memory.reset(CreateCompatibleDC(nullptr));
+        if (!section || !memory || !pixels) {
+            Release();
+            return false;
+        }
+        old = SelectObject(memory.get(), section.get());
+        bits = static_cast<std::uint8_t*>(pixels);
+        this->width = width;
+        this->height = height;
+        return true;
+    }
+    void Release() {
+        if (old)
+            SelectObject(memory.get(), old);
+        old = nullptr;
+        memory.reset();
+        section.reset();
+        bits = nullptr;
+        width = height = 0;
+    }
+};
+
+SectionObjects g_cached;
+std::atomic<bool> g_cacheBusy{false};
+
+// A 24-bit section at least the rectangle's size, whose width is a multiple of
+// 4 pixels so that its rows carry no padding; the destination rectangle is
+// copied into it on creation and back by CopyBack.
+class ScratchSection {
+public:
+    ScratchSection(HDC dc, int x, int y, int width, int height)
+        : dc_(dc), x_(x), y_(y), width_(width), height_(height) {
+        const int paddedWidth = (width + 3) & ~3;
+        const bool cacheable = static_cast<long long>(paddedWidth) * height <= kMaxCachedPixels;
+        if (cacheable && !g_cacheBusy.exchange(true)) {
+            objects_ = &g_cached;
+            if (g_cached.width < paddedWidth || g_cached.height < height) {
+                if (!g_cached.Create(std::max(paddedWidth, g_cached.width),
+                                     std::max(height, g_cached.height)))
+                    return;
+            }
+        } else {
+            objects_ = &own_;
+            if (!own_.Create(paddedWidth, height))
+                return;
+        }
+        if (!BitBlt(objects_->memory.get(), 0, 0, width, height, dc, x, y, SRCCOPY))
             return;
         GdiFlush();
-        bits_ = static_cast<std::uint8_t*>(bits);
-        stride_ = static_cast<std::size_t>(paddedWidth) * 3;
+        ready_ = true;
     }
     ~ScratchSection() {
-        if (old_)
-            SelectObject(memory_.get(), old_);
+        if (objects_ == &g_cached)
+            g_cacheBusy.store(false);
     }
     ScratchSection(const ScratchSection&) = delete;
     ScratchSection& operator=(const ScratchSection&) = delete;
 
-    bool Ready() const { return bits_ != nullptr; }
-    std::uint8_t* Bits() const { return bits_; }
-    std::size_t Stride() const { return stride_; }
-    BgrRows Rows() const { return {bits_, stride_, width_, height_}; }
+    bool Ready() const { return ready_; }
+    std::uint8_t* Bits() const { return objects_->bits; }
+    std::size_t Stride() const { return static_cast<std::size_t>(objects_->width) * 3; }
+    BgrRows Rows() const { return {objects_->bits, Stride(), width_, height_}; }
 
-    bool CopyBack() { return BitBlt(dc_, x_, y_, width_, height_, memory_.get(), 0, 0, SRCCOPY) != FALSE; }
+    bool CopyBack() {
+        GdiFlush();
+        return BitBlt(dc_, x_, y_, width_, height_, objects_->memory.get(), 0, 0, SRCCOPY) != FALSE;
+    }
 
 private:
     HDC dc_;
     int x_, y_, width_, height_;
-    UniqueBitmap section_;
-    UniqueMemoryDc memory_;
-    HGDIOBJ old_ = nullptr;
-    std::uint8_t* bits_ = nullptr;
-    std::size_t stride_ = 0;
+    SectionObjects own_;
+    SectionObjects* objects_ = nullptr;
+    bool ready_ = false;
 };
 
 } // namespace
@@ -69,7 +123,7 @@ bool DrawImage(const Bitmap32& image, HDC dc, int x, int y, int width, int heigh
         height = image.Height();
     if (width <= 0 || height <= 0)
         return false;
-    ScratchSection scratch(dc, x, y, width, height, true);
+    ScratchSection scratch(dc, x, y, width, height);
     if (!scratch.Ready())
         return false;
     BlendTiled(image, scratch.Rows());
@@ -86,14 +140,11 @@ bool DrawImageRegion(const Bitmap32& image, HDC dc, int x, int y, int width, int
         height = image.Height();
     if (width <= 0 || height <= 0)
         return false;
-    // Meters have always used a bottom-up section; the rows are addressed from
-    // the last one in memory, which is the top row.
-    ScratchSection scratch(dc, x, y, width, height, false);
+    ScratchSection scratch(dc, x, y, width, height);
     if (!scratch.Ready())
         return false;
-    std::uint8_t* top = scratch.Bits() + scratch.Stride() * static_cast<std::size_t>(height - 1);
-    BlendRegion(image, top, -static_cast<std::ptrdiff_t>(scratch.Stride()), width, height, sourceX, sourceY,
-                sourceWidth, sourceHeight);
+    BlendRegion(image, scratch.Bits(), static_cast<std::ptrdiff_t>(scratch.Stride()), width, height, sourceX,
+                sourceY, sourceWidth, sourceHeight);
     return scratch.CopyBack();
 }
 
@@ -102,11 +153,18 @@ bool FillTranslucent(HDC dc, const RECT& rect, COLORREF colour, BYTE opacity) {
     const int height = rect.bottom - rect.top;
     if (!dc || width <= 0 || height <= 0)
         return false;
-    ScratchSection scratch(dc, rect.left, rect.top, width, height, true);
+    ScratchSection scratch(dc, rect.left, rect.top, width, height);
     if (!scratch.Ready())
         return false;
     FillTranslucentRows(scratch.Rows(), colour, opacity);
     return scratch.CopyBack();
+}
+
+void ReleaseImageDrawCache() {
+    if (!g_cacheBusy.exchange(true)) {
+        g_cached.Release();
+        g_cacheBusy.store(false);
+    }
 }
 
 } // namespace norvane

@@ -1,7 +1,8 @@
 // Drawing with alpha: every picture of the launcher reaches the screen through
 // these. Each call copies the destination rectangle into one 24-bit section,
 // blends there (the arithmetic lives in ImageBlend) and copies it back: two
-// block transfers however many pixels are blended.
+// block transfers however many pixels are blended. The section is kept between
+// calls.
 #pragma once
 
 #include "Bitmap32.h"
@@ -24,5 +25,9 @@ bool DrawImageRegion(const Bitmap32& image, HDC dc, int x, int y, int width, int
 
 // Blends a colour over a rectangle at opacity 0 (nothing) to 255 (solid).
 bool FillTranslucent(HDC dc, const RECT& rect, COLORREF colour, BYTE opacity);
+
+// Frees the section that drawing keeps between calls; the plug-in calls this
+// when its window class is torn down (drawing afterwards creates it again).
+void ReleaseImageDrawCache();
 
 } // namespace norvane
