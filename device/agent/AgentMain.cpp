@@ -1,5 +1,6 @@
-// DeviceAgent.exe: the control tool's hands inside the device. It taps, holds,
-// drags and presses keys through SendInput, takes screenshots of the whole
+// DeviceAgent.exe: the control tool's hands inside the device. It presses keys
+// through SendInput (the stylus is driven from the X side, where Wine's pointer
+// really lives), reports where the pointer is, takes screenshots of the whole
 // device screen, posts registered messages, waits for the shell and reports the
 // device state. Results go to a file given with --out (the virtual desktop does
 // not pass standard output through); the exit code is 0 on success.
@@ -37,23 +38,6 @@ void Report(const std::wstring& text) {
 int Fail(const std::wstring& text) {
     Report(L"error: " + text);
     return 2;
-}
-
-void MoveTo(int x, int y) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = MulDiv(x, 65535, std::max(w - 1, 1));
-    input.mi.dy = MulDiv(y, 65535, std::max(h - 1, 1));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
-void Button(bool down) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
 }
 
 void Key(UINT vk, bool down) {
@@ -191,34 +175,26 @@ int wmain(int argc, wchar_t** argv) {
     if (args.empty())
         return Fail(L"no command");
     const std::wstring command = args[0];
+    // A window of our own loads the display driver, without which pointer
+    // moves never reach the screen.
+    HWND anchor = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, -10, -10, 1, 1, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    struct AnchorGuard {
+        HWND hwnd;
+        ~AnchorGuard() {
+            if (hwnd)
+                DestroyWindow(hwnd);
+        }
+    } anchorGuard{anchor};
     auto number = [&](size_t i) { return i < args.size() ? _wtoi(args[i].c_str()) : 0; };
 
-    if (command == L"tap" || command == L"hold") {
-        if (args.size() < 3)
-            return Fail(L"usage: tap|hold X Y [MS]");
-        MoveTo(number(1), number(2));
-        Sleep(30);
-        Button(true);
-        Sleep(command == L"hold" ? (args.size() > 3 ? number(3) : 1500) : 60);
-        Button(false);
-        Sleep(50);
-        return 0;
-    }
-    if (command == L"drag") {
-        if (args.size() < 5)
-            return Fail(L"usage: drag X1 Y1 X2 Y2");
-        const int x1 = number(1), y1 = number(2), x2 = number(3), y2 = number(4);
-        MoveTo(x1, y1);
-        Sleep(30);
-        Button(true);
-        Sleep(80);
-        for (int step = 1; step <= 10; ++step) {
-            MoveTo(x1 + (x2 - x1) * step / 10, y1 + (y2 - y1) * step / 10);
-            Sleep(25);
-        }
-        Sleep(50);
-        Button(false);
-        Sleep(50);
+    if (command == L"where") {
+        POINT pt;
+        GetCursorPos(&pt);
+        HWND under = WindowFromPoint(pt);
+        wchar_t cls[128] = L"";
+        GetClassNameW(under, cls, 128);
+        Report(L"cursor|" + std::to_wstring(pt.x) + L"|" + std::to_wstring(pt.y) + L"|" + cls);
         return 0;
     }
     if (command == L"key") {

@@ -101,6 +101,15 @@ void MenuBar::Paint(HDC target) {
         }
         DrawTextW(dc, key.label.c_str(), -1, &half, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_END_ELLIPSIS);
     }
+    if (shown != m_shownLabels) {
+        // The labels double as the bar's window text, so tools can read them.
+        std::wstring text = shown;
+        text.pop_back();
+        for (auto& c : text)
+            if (c == L'\n')
+                c = L'\t';
+        SetWindowTextW(m_hwnd, text.c_str());
+    }
     m_shownLabels = shown;
     SelectObject(dc, oldFont);
     BitBlt(target, 0, 0, m_width, m_height, dc, 0, 0, SRCCOPY);

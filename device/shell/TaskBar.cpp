@@ -209,21 +209,37 @@ void TaskBar::TrackForeground() {
         program = nullptr;
         m_host.ShowToday();
     } else if (pid == GetCurrentProcessId()) {
-        // Today, an item's popup, or one of the bars; a tap on a bar does not
-        // change what the bar shows.
-        if (foreground != m_hwnd && GetAncestor(foreground, GA_ROOTOWNER) != m_hwnd)
+        // Today, an item's popup, or one of the bars. The bars never keep the
+        // activation: it goes back to the program or to Today.
+        wchar_t name[64] = L"";
+        GetClassNameW(foreground, name, 64);
+        const bool bar = foreground == m_hwnd || lstrcmpW(name, kMenuBarClass) == 0;
+        if (!bar)
             program = nullptr;
-        if (program && !IsWindow(program))
+        if (program && (!IsWindow(program) || m_minimized.count(GetAncestor(program, GA_ROOTOWNER))))
             program = nullptr;
+        if (bar) {
+            if (program)
+                SetForegroundWindow(program);
+            else
+                m_host.ShowToday();
+        }
     } else {
         program = foreground;
-        auto minimized = m_minimized.find(GetAncestor(foreground, GA_ROOTOWNER));
-        if (minimized != m_minimized.end()) {
-            // A smart-minimized program comes back where it was.
-            const RECT r = minimized->second;
-            SetWindowPos(minimized->first, nullptr, r.left, r.top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            m_minimized.erase(minimized);
+        const HWND root = GetAncestor(foreground, GA_ROOTOWNER);
+        if (m_minimized.count(root)) {
+            // A smart-minimized program comes back where it was, with its
+            // owned windows.
+            for (auto it = m_minimized.begin(); it != m_minimized.end();) {
+                if (it->first == root || GetAncestor(it->first, GA_ROOTOWNER) == root) {
+                    const RECT r = it->second;
+                    SetWindowPos(it->first, nullptr, r.left, r.top, 0, 0,
+                                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                    it = m_minimized.erase(it);
+                } else {
+                    ++it;
+                }
+            }
         }
         if (IsIconic(foreground))
             ShowWindow(foreground, SW_RESTORE);
@@ -242,14 +258,38 @@ void TaskBar::TrackForeground() {
     }
 }
 
+namespace {
+
+struct OwnedWindows {
+    HWND root;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectOwned(HWND hwnd, LPARAM lParam) {
+    auto* owned = reinterpret_cast<OwnedWindows*>(lParam);
+    if (hwnd != owned->root && IsWindowVisible(hwnd) && GetAncestor(hwnd, GA_ROOTOWNER) == owned->root)
+        owned->found.push_back(hwnd);
+    return TRUE;
+}
+
+} // namespace
+
 void TaskBar::SmartMinimize(HWND window) {
     window = GetAncestor(window, GA_ROOTOWNER);
     if (!IsProgramWindow(window))
         return;
-    RECT rect;
-    GetWindowRect(window, &rect);
-    m_minimized[window] = rect;
-    SetWindowPos(window, HWND_BOTTOM, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    // The program and the windows it owns leave the screen together.
+    OwnedWindows owned{window, {}};
+    EnumWindows(CollectOwned, reinterpret_cast<LPARAM>(&owned));
+    owned.found.insert(owned.found.begin(), window);
+    for (HWND w : owned.found) {
+        RECT rect;
+        GetWindowRect(w, &rect);
+        if (rect.left <= -30000)
+            continue;
+        m_minimized[w] = rect;
+        SetWindowPos(w, HWND_BOTTOM, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
     // The next program in Z order, or Today.
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
         if (w == window || !IsWindowVisible(w) || !IsProgramWindow(w) || GetWindow(w, GW_OWNER) ||
