@@ -27,12 +27,12 @@ inline constexpr unsigned long kCopyDataNavBarText = 0x4E560002; // UTF-16 text,
 
 // Shell_NotifyIcon as the task bar receives it.
 struct NotifyIconRecord {
-    unsigned long message;        // NIM_ADD / NIM_MODIFY / NIM_DELETE
-    unsigned long long hwnd;      // owner window
-    unsigned int id;              // uID
-    unsigned int flags;           // uFlags
-    unsigned int callbackMessage; // uCallbackMessage
-    unsigned long long icon;      // HICON (valid in the shell process)
+    unsigned long message;         // NIM_ADD / NIM_MODIFY / NIM_DELETE
+    unsigned long long hwnd;       // owner window
+    unsigned int id;               // uID
+    unsigned int flags;            // uFlags
+    unsigned int callbackMessage;  // uCallbackMessage
+    unsigned long long icon;       // HICON (valid in the shell process)
 };
 
 // Device state, under HKEY_LOCAL_MACHINE. The control tool writes these values;
@@ -40,14 +40,14 @@ struct NotifyIconRecord {
 // watches the keys to deliver power notifications and media change events.
 inline constexpr wchar_t kStateKey[] = L"Software\\NorvaneDevice\\State";
 // DWORD values of kStateKey:
-inline constexpr wchar_t kBatteryPercent[] = L"BatteryPercent"; // 0-100, 255 unknown
-inline constexpr wchar_t kBatteryFlag[] = L"BatteryFlag";       // 1,2,4,8,128,255
+inline constexpr wchar_t kBatteryPercent[] = L"BatteryPercent";         // 0-100, 255 unknown
+inline constexpr wchar_t kBatteryFlag[] = L"BatteryFlag";               // 1,2,4,8,128,255
 inline constexpr wchar_t kBackupBatteryPercent[] = L"BackupBatteryPercent";
 inline constexpr wchar_t kBackupBatteryFlag[] = L"BackupBatteryFlag";
-inline constexpr wchar_t kACLine[] = L"ACLine";             // 0, 1, 255
-inline constexpr wchar_t kCEVersion[] = L"CEVersion";       // 4 or 5
-inline constexpr wchar_t kPhoneEdition[] = L"PhoneEdition"; // 0 or 1
-inline constexpr wchar_t kOrientation[] = L"Orientation";   // DMDO_* CE values 0,1,2,4
+inline constexpr wchar_t kACLine[] = L"ACLine";                         // 0, 1, 255
+inline constexpr wchar_t kCEVersion[] = L"CEVersion";                   // 4 or 5
+inline constexpr wchar_t kPhoneEdition[] = L"PhoneEdition";             // 0 or 1
+inline constexpr wchar_t kOrientation[] = L"Orientation";               // DMDO_* CE values 0,1,2,4
 inline constexpr wchar_t kBootCount[] = L"BootCount";
 inline constexpr wchar_t kShellReadyDelayMs[] = L"ShellReadyDelayMs";
 // QWORD values of kStateKey (bytes):
