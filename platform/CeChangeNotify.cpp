@@ -8,8 +8,12 @@
 #include "PlatformHandles.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <map>
+#include <memory>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,35 +76,42 @@ LPFILECHANGENOTIFY MakeNotice(LONG event, const std::wstring& item1, const std::
     return notice;
 }
 
-// One overlapped directory read on the device drive.
+// The device drive's watch: one read of the whole tree below C:\.
+constexpr DWORD kDriveFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
+                               FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
+constexpr size_t kMaxKnownFolders = 16384;
+
 class DriveWatch {
 public:
-    bool Open(DWORD filter) {
-        mFilter = filter;
-        mDir.Reset(CreateFileW(L"C:\\", FILE_LIST_DIRECTORY,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
+    bool Open() {
+        mFolder.Reset(CreateFileW(L"C:\\", FILE_LIST_DIRECTORY,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
         mEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        return mDir && mEvent && Issue();
+        return mFolder && mEvent && Issue();
     }
     bool Issue() {
         mOverlapped = OVERLAPPED{};
         mOverlapped.hEvent = mEvent.Get();
-        mPending = ReadDirectoryChangesW(mDir.Get(), mBuffer.data(), static_cast<DWORD>(mBuffer.size() * 4),
-                                         TRUE, mFilter, nullptr, &mOverlapped, nullptr) != 0;
+        mPending =
+            ReadDirectoryChangesW(mFolder.Get(), mBuffer.data(), static_cast<DWORD>(mBuffer.size() * 4), TRUE,
+                                  kDriveFilter, nullptr, &mOverlapped, nullptr) != 0;
         return mPending;
     }
     HANDLE Event() const { return mEvent.Get(); }
-    // Collects the finished read as (action, device path) pairs; false on overflow.
+    // The finished read as (action, device path) pairs; false when it overflowed.
     bool Collect(std::vector<std::pair<DWORD, std::wstring>>& changes) {
         DWORD bytes = 0;
         mPending = false;
-        if (!GetOverlappedResult(mDir.Get(), &mOverlapped, &bytes, FALSE) || bytes == 0) {
+        if (!GetOverlappedResult(mFolder.Get(), &mOverlapped, &bytes, FALSE) || bytes == 0) {
             return false;
         }
         const BYTE* base = reinterpret_cast<const BYTE*>(mBuffer.data());
         for (DWORD offset = 0; offset + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
             auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(base + offset);
+            if (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) + info->FileNameLength > bytes) {
+                break;
+            }
             std::wstring path = L"\\";
             path.append(info->FileName, info->FileNameLength / sizeof(wchar_t));
             changes.emplace_back(info->Action, std::move(path));
@@ -113,18 +124,17 @@ public:
     }
     void Cancel() {
         if (mPending) {
-            CancelIo(mDir.Get());
+            CancelIo(mFolder.Get());
             DWORD bytes = 0;
-            GetOverlappedResult(mDir.Get(), &mOverlapped, &bytes, TRUE);
+            GetOverlappedResult(mFolder.Get(), &mOverlapped, &bytes, TRUE);
             mPending = false;
         }
     }
 
 private:
-    UniqueHandle mDir;
+    UniqueHandle mFolder;
     UniqueHandle mEvent;
     OVERLAPPED mOverlapped{};
-    DWORD mFilter = 0;
     bool mPending = false;
     std::vector<DWORD> mBuffer = std::vector<DWORD>(16 * 1024); // DWORD-aligned, 64 KB
 };
@@ -198,11 +208,8 @@ private:
     }
 
     void Watch() {
-        DriveWatch files;
-        DriveWatch folders;
-        bool filesOk = files.Open(FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
-                                  FILE_NOTIFY_CHANGE_SIZE);
-        bool foldersOk = folders.Open(FILE_NOTIFY_CHANGE_DIR_NAME);
+        DriveWatch drive;
+        bool driveOk = drive.Open();
         UniqueRegKey cardsKey;
         RegCreateKeyExW(HKEY_LOCAL_MACHINE, norvane::platform::DeviceCardsKey().c_str(), 0, nullptr, 0,
                         KEY_NOTIFY | KEY_READ, nullptr, cardsKey.Put(), nullptr);
@@ -214,73 +221,115 @@ private:
         };
         bool cardsArmed = armCards();
         mCards = norvane::platform::PresentCardNames();
+        if (driveOk) {
+            VisitFolders(L"\\");
+        }
         SetEvent(mReady);
 
-        HANDLE never = mStop.Get(); // stands in for a source that failed to open
         for (;;) {
-            HANDLE waits[] = {mStop.Get(), filesOk ? files.Event() : never,
-                              foldersOk ? folders.Event() : never, cardsChanged.Get()};
+            HANDLE waits[] = {mStop.Get(), driveOk ? drive.Event() : mStop.Get(), cardsChanged.Get()};
             // Without a card key notification, look at the cards every second.
-            DWORD rc = WaitForMultipleObjects(4, waits, FALSE, cardsArmed ? INFINITE : 1000);
+            DWORD rc = WaitForMultipleObjects(3, waits, FALSE, cardsArmed ? INFINITE : 1000);
             if (rc == WAIT_OBJECT_0 || rc == WAIT_FAILED) {
                 break;
             }
-            bool rescanCards = rc == WAIT_TIMEOUT;
             if (rc == WAIT_OBJECT_0 + 1) {
                 std::vector<std::pair<DWORD, std::wstring>> changes;
-                if (!files.Collect(changes)) {
+                if (!drive.Collect(changes)) {
+                    // Too much at once: the whole drive may have changed.
                     Post(SHCNE_UPDATEDIR, L"\\");
+                    RescanCards();
                 }
-                PostFileChanges(changes, false);
-                filesOk = files.Issue();
-            } else if (rc == WAIT_OBJECT_0 + 2) {
-                std::vector<std::pair<DWORD, std::wstring>> changes;
-                if (!folders.Collect(changes)) {
-                    Post(SHCNE_UPDATEDIR, L"\\");
-                }
-                for (const auto& change : changes) {
-                    // A folder in the root may be a card coming or going.
-                    rescanCards = rescanCards || change.second.find(L'\\', 1) == std::wstring::npos;
-                }
-                PostFileChanges(changes, true);
-                foldersOk = folders.Issue();
-            } else if (rc == WAIT_OBJECT_0 + 3) {
+                HandleChanges(changes);
+                driveOk = drive.Issue();
+            } else {
                 cardsArmed = armCards();
-                rescanCards = true;
-            }
-            if (rescanCards) {
                 RescanCards();
             }
         }
-        files.Cancel();
-        folders.Cancel();
+        drive.Cancel();
+        mKnownFolders.clear();
     }
 
-    void PostFileChanges(const std::vector<std::pair<DWORD, std::wstring>>& changes, bool folders) {
+    // Wine extends a tree watch to a folder that existed before the watch only
+    // once the folder is opened; new folders join by themselves. Remember them
+    // all, so that a removal can be told apart from a file's.
+    void VisitFolders(const std::wstring& devicePath) {
+        std::vector<std::wstring> pending{devicePath};
+        while (!pending.empty() && mKnownFolders.size() < kMaxKnownFolders) {
+            std::wstring path = std::move(pending.back());
+            pending.pop_back();
+            std::wstring host = norvane::platform::ToHostPath(path);
+            UniqueHandle touch(CreateFileW(host.c_str(), FILE_LIST_DIRECTORY,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+            mKnownFolders.insert(Folded(path));
+            if (host.back() != L'\\') {
+                host += L'\\';
+            }
+            WIN32_FIND_DATAW data;
+            HANDLE find = FindFirstFileExW((host + L"*").c_str(), FindExInfoBasic, &data,
+                                           FindExSearchLimitToDirectories, nullptr, 0);
+            if (find == INVALID_HANDLE_VALUE) {
+                continue;
+            }
+            do {
+                if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                    (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+                    wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
+                    pending.push_back((path == L"\\" ? L"" : path) + L"\\" + data.cFileName);
+                }
+            } while (FindNextFileW(find, &data));
+            FindClose(find);
+        }
+    }
+
+    void HandleChanges(const std::vector<std::pair<DWORD, std::wstring>>& changes) {
+        bool rootChanged = false;
         std::wstring renamedFrom;
         for (const auto& [action, path] : changes) {
+            rootChanged = rootChanged || path.find(L'\\', 1) == std::wstring::npos;
+            const bool isFolder = norvane::platform::HostFolderExists(norvane::platform::ToHostPath(path));
             switch (action) {
             case FILE_ACTION_ADDED:
-                Post(folders ? SHCNE_MKDIR : SHCNE_CREATE, path);
+                Post(isFolder ? SHCNE_MKDIR : SHCNE_CREATE, path);
+                if (isFolder) {
+                    VisitFolders(path);
+                }
                 break;
-            case FILE_ACTION_REMOVED:
-                Post(folders ? SHCNE_RMDIR : SHCNE_DELETE, path);
+            case FILE_ACTION_REMOVED: {
+                bool wasFolder = mKnownFolders.erase(Folded(path)) != 0;
+                Post(wasFolder ? SHCNE_RMDIR : SHCNE_DELETE, path);
                 break;
+            }
             case FILE_ACTION_MODIFIED:
-                Post(folders ? SHCNE_UPDATEDIR : SHCNE_UPDATEITEM, path);
+                Post(isFolder ? SHCNE_UPDATEDIR : SHCNE_UPDATEITEM, path);
                 break;
             case FILE_ACTION_RENAMED_OLD_NAME:
                 renamedFrom = path;
+                mKnownFolders.erase(Folded(path));
                 break;
             case FILE_ACTION_RENAMED_NEW_NAME:
-                Post(folders ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM,
+                Post(isFolder ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM,
                      renamedFrom.empty() ? path : renamedFrom, path);
+                if (isFolder) {
+                    VisitFolders(path);
+                }
                 renamedFrom.clear();
                 break;
             default:
                 break;
             }
         }
+        if (rootChanged) {
+            // A folder in the root may be a card coming or going.
+            RescanCards();
+        }
+    }
+
+    static std::wstring Folded(std::wstring path) {
+        CharUpperBuffW(path.data(), static_cast<DWORD>(path.size()));
+        return path;
     }
 
     void RescanCards() {
@@ -332,10 +381,12 @@ private:
 
     std::mutex mLock;
     std::vector<Registration> mRegistrations;
-    std::vector<std::wstring> mCards; // watcher thread only
     UniqueHandle mThread;
     UniqueHandle mStop;
     HANDLE mReady = nullptr;
+    // Watcher thread only:
+    std::vector<std::wstring> mCards;
+    std::set<std::wstring> mKnownFolders; // upper-cased device paths
 };
 
 ChangeNotifier& Notifier() {

@@ -45,6 +45,29 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
+bool RemoveTree(const std::wstring& hostPath) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((hostPath + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            std::wstring child = hostPath + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(hostPath.c_str());
+    return GetFileAttributesW(hostPath.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 std::wstring ThisProgram() {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -33,6 +33,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
 DWORD RunChild(const std::vector<std::wstring>& arguments, DWORD timeoutMs = 20000);
 std::wstring ThisProgram();
 
+// Removes a host folder with everything in it; true when it is gone.
+bool RemoveTree(const std::wstring& hostPath);
+
 // A hidden top-level window of a class of its own that records messages.
 class RecordingWindow {
 public:
