@@ -237,3 +237,24 @@ TEST_F(Power, MemoryStorageAndVersionFigures) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CoreDll, ExportsTheMemoryDivisionByName) {
+    HMODULE coredll = LoadLibraryW(L"coredll.dll");
+    ASSERT_NE(coredll, nullptr) << "coredll.dll is built beside the tests";
+    using Division = BOOL(WINAPI*)(LPDWORD, LPDWORD, LPDWORD);
+    auto division = reinterpret_cast<Division>(GetProcAddress(coredll, "GetSystemMemoryDivision"));
+    ASSERT_NE(division, nullptr);
+    DWORD store = 0, ram = 0, page = 0;
+    ASSERT_TRUE(division(&store, &ram, &page));
+    DWORD expectedStore = 0, expectedRam = 0, expectedPage = 0;
+    ASSERT_TRUE(CeGetSystemMemoryDivision(&expectedStore, &expectedRam, &expectedPage));
+    EXPECT_EQ(page, expectedPage);
+    EXPECT_EQ(ram, expectedRam);
+    EXPECT_EQ(store, expectedStore);
+    EXPECT_EQ(GetProcAddress(coredll, "GlobalMemoryStatus"), nullptr) << "nothing else is exported";
+    FreeLibrary(coredll);
+}
+
+} // namespace
