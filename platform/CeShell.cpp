@@ -8,6 +8,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 
@@ -265,4 +266,77 @@ LONG CeChangeDisplaySettingsEx(LPCWSTR lpszDeviceName, LPDEVMODEW lpDevMode, HWN
         return DISP_CHANGE_FAILED;
     }
     return DISP_CHANGE_SUCCESSFUL;
+}
+
+namespace {
+
+constexpr wchar_t kCaptionOkProperty[] = L"NorvaneCaptionOkButton";
+
+// The screen area a full-screen dialog gets: below the task bar, above the
+// menu bar unless it has none.
+RECT FullScreenArea(bool withMenuBar) {
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    RECT work;
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+        area.top = work.top;
+    }
+    RECT bar;
+    if (HWND taskBar = FindTaskBar(); taskBar != nullptr && GetWindowRect(taskBar, &bar)) {
+        area.top = std::max(area.top, bar.bottom);
+    }
+    if (withMenuBar) {
+        area.bottom -= GetSystemMetrics(SM_CYMENU);
+    }
+    return area;
+}
+
+} // namespace
+
+BOOL SHInitDialog(PSHINITDLGINFO pshidi) {
+    if (pshidi == nullptr || (pshidi->dwMask & SHIDIM_FLAGS) == 0 || !IsWindow(pshidi->hDlg)) {
+        return FALSE;
+    }
+    HWND dialog = pshidi->hDlg;
+    HWND top = GetAncestor(dialog, GA_ROOT);
+    const DWORD flags = pshidi->dwFlags;
+    if (flags & SHIDIF_DONEBUTTON) {
+        SetWindowLongPtrW(top, GWL_EXSTYLE, GetWindowLongPtrW(top, GWL_EXSTYLE) | WS_EX_CAPTIONOKBTN);
+        SetPropW(top, kCaptionOkProperty, reinterpret_cast<HANDLE>(1));
+    }
+    const bool child = (GetWindowLongPtrW(dialog, GWL_STYLE) & WS_CHILD) != 0;
+    if ((flags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_SIZEDLG | SHIDIF_FULLSCREENNOMENUBAR)) && !child) {
+        RECT area = FullScreenArea((flags & SHIDIF_FULLSCREENNOMENUBAR) == 0);
+        LONG_PTR style = GetWindowLongPtrW(dialog, GWL_STYLE);
+        style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME);
+        SetWindowLongPtrW(dialog, GWL_STYLE, style);
+        LONG_PTR exStyle = GetWindowLongPtrW(dialog, GWL_EXSTYLE);
+        exStyle &= ~static_cast<LONG_PTR>(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE);
+        SetWindowLongPtrW(dialog, GWL_EXSTYLE, exStyle);
+        SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+    if (flags & SHIDIF_SIPDOWN) {
+        SHSipPreference(dialog, SIP_DOWN);
+    }
+    return TRUE;
+}
+
+BOOL CeHasCaptionOkButton(HWND hwnd) {
+    if (hwnd == nullptr) {
+        return FALSE;
+    }
+    return (static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)) & WS_EX_CAPTIONOKBTN) != 0 ||
+           GetPropW(hwnd, kCaptionOkProperty) != nullptr;
+}
+
+BOOL SHSipPreference(HWND hwnd, SIPSTATE st) {
+    if (st == SIP_UNCHANGED) {
+        return TRUE;
+    }
+    HWND menuBar = FindWindowW(norvane::platform::MenuBarClassName().c_str(), nullptr);
+    UINT message = RegisterWindowMessageW(norvane::platform::SipPreferenceMessageName().c_str());
+    if (menuBar == nullptr || message == 0) {
+        return FALSE;
+    }
+    return PostMessageW(menuBar, message, static_cast<WPARAM>(st), reinterpret_cast<LPARAM>(hwnd));
 }

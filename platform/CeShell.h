@@ -94,3 +94,36 @@ LONG CeRegDeleteKey(HKEY hKey, LPCWSTR lpSubKey);
 // to the desktop call.
 LONG CeChangeDisplaySettingsEx(LPCWSTR lpszDeviceName, LPDEVMODEW lpDevMode, HWND hwnd, DWORD dwflags,
                                LPVOID lParam);
+
+// Full-screen dialogs (SHInitDialog). SHIDIF_SIZEDLGFULLSCREEN gives a top-level
+// dialog the area between the task bar and the menu bar (the whole height below
+// the task bar with SHIDIF_FULLSCREENNOMENUBAR) and drops its caption and frame,
+// since the task bar shows the title; a child dialog (a property page) is left
+// to its parent. SHIDIF_DONEBUTTON marks the dialog's top-level window with
+// WS_EX_CAPTIONOKBTN, so the task bar shows "ok" and sends IDOK. SHIDIF_SIPDOWN
+// lowers the input panel.
+#define SHIDIM_FLAGS 0x0001
+#define SHIDIF_DONEBUTTON 0x0001
+#define SHIDIF_SIPDOWN 0x0008
+#define SHIDIF_SIZEDLG 0x0010
+#define SHIDIF_SIZEDLGFULLSCREEN 0x0020
+#define SHIDIF_FULLSCREENNOMENUBAR 0x0080
+#define SHIDIF_EMPTYMENU 0x0100
+#define WS_EX_CAPTIONOKBTN 0x80000000L
+
+typedef struct tagSHINITDLGINFO {
+    DWORD dwMask;
+    HWND hDlg;
+    DWORD dwFlags;
+} SHINITDLGINFO, *PSHINITDLGINFO;
+
+BOOL SHInitDialog(PSHINITDLGINFO pshidi);
+// Whether a window carries the OK caption button: the extended style bit, or the
+// window property "NorvaneCaptionOkButton" where the window system drops that bit.
+BOOL CeHasCaptionOkButton(HWND hwnd);
+
+// The input panel (SHSipPreference): posts the device shell's registered message
+// kSipPreferenceMessage to its menu bar (wParam = state, lParam = hwnd). FALSE
+// when there is no menu bar.
+typedef enum tagSIPSTATE { SIP_UP = 0, SIP_DOWN, SIP_FORCEDOWN, SIP_UNCHANGED, SIP_INPUTDIALOG } SIPSTATE;
+BOOL SHSipPreference(HWND hwnd, SIPSTATE st);

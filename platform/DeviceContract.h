@@ -74,4 +74,8 @@ inline constexpr wchar_t kNewItemProgram[] = L"\\Windows\\newitem.exe";
 // A storage card's root folder carries this attribute, as on the device.
 inline constexpr unsigned long kCardFolderAttribute = 0x100; // FILE_ATTRIBUTE_TEMPORARY
 
+// Registered message the stand-in posts to the menu bar for SHSipPreference:
+// wParam = SIP_UP (0), SIP_DOWN (1), SIP_FORCEDOWN (2); lParam = the window asking.
+inline constexpr wchar_t kSipPreferenceMessage[] = L"NorvaneDevice_SipPreference";
+
 } // namespace norvane::device

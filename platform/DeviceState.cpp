@@ -64,6 +64,8 @@ std::wstring TodayClassName() {
 std::wstring TaskBarClassName() {
     return WithSuffix(device::kTaskBarClass);
 }
+std::wstring MenuBarClassName() { return WithSuffix(device::kMenuBarClass); }
+std::wstring SipPreferenceMessageName() { return WithSuffix(device::kSipPreferenceMessage); }
 std::wstring ShellReadyEventName() {
     return WithSuffix(device::kShellReadyEvent);
 }

@@ -26,6 +26,8 @@ std::wstring DeviceCardsKey();
 void SetDeviceNameSuffix(std::wstring_view suffix);
 std::wstring TodayClassName();
 std::wstring TaskBarClassName();
+std::wstring MenuBarClassName();
+std::wstring SipPreferenceMessageName();
 std::wstring ShellReadyEventName();
 std::wstring ResetMessageName();
 std::wstring PowerOffMessageName();

@@ -121,13 +121,13 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, L
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && self->filter && self->filter(message, wParam, lParam)) {
+        return 0;
+    }
     bool interesting = message >= WM_USER || message == WM_COPYDATA || message == WM_LBUTTONUP ||
                        message == WM_LBUTTONDOWN || message == WM_MOUSEMOVE;
     if (self == nullptr || !interesting) {
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    if (self->filter && self->filter(message, wParam, lParam)) {
-        return 0;
     }
     Message m{message, wParam, lParam};
     if (message == WM_COPYDATA) {

@@ -36,7 +36,8 @@ std::wstring ThisProgram();
 // Removes a host folder with everything in it; true when it is gone.
 bool RemoveTree(const std::wstring& hostPath);
 
-// A hidden top-level window of a class of its own that records messages.
+// A hidden top-level window of a class of its own that records registered and
+// private messages, WM_COPYDATA and stylus messages.
 class RecordingWindow {
 public:
     explicit RecordingWindow(const std::wstring& className, const wchar_t* title = L"");
@@ -54,7 +55,7 @@ public:
     std::vector<Message> messages;
     // Answer to WM_COPYDATA.
     LRESULT copyDataAnswer = TRUE;
-    // Called for every message before it is recorded; true swallows it.
+    // Called first for every message; true swallows it.
     std::function<bool(UINT, WPARAM, LPARAM)> filter;
 
 private:
