@@ -67,6 +67,17 @@ inline constexpr wchar_t kCardsKey[] = L"Software\\NorvaneDevice\\Cards";
 // append one line each ("<program>|<command line>") to this file.
 inline constexpr wchar_t kDeviceLogPath[] = L"C:\\Windows\\device.log";
 
+// The form program that SHCreateNewItem starts, with the class id in registry
+// form ("{...}") as its only argument.
+inline constexpr wchar_t kNewItemProgram[] = L"\\Windows\\newitem.exe";
+
+// A storage card's root folder carries this attribute, as on the device.
+inline constexpr unsigned long kCardFolderAttribute = 0x100; // FILE_ATTRIBUTE_TEMPORARY
+
+// Registered message the stand-in posts to the menu bar for SHSipPreference:
+// wParam = SIP_UP (0), SIP_DOWN (1), SIP_FORCEDOWN (2); lParam = the window asking.
+inline constexpr wchar_t kSipPreferenceMessage[] = L"NorvaneDevice_SipPreference";
+
 } // namespace norvane::device
 
 // ---------------------------------------------------------------------------

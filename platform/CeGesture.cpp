@@ -1,0 +1,175 @@
+// Tap-and-hold: follow the stylus for the hold time, drawing the red dots.
+#include "CeGesture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+namespace norvane::platform {
+namespace {
+
+std::mutex gSourceLock;
+std::function<StylusSample()> gSource;
+
+StylusSample Sample() {
+    std::function<StylusSample()> source;
+    {
+        std::lock_guard<std::mutex> guard(gSourceLock);
+        source = gSource;
+    }
+    return source ? source() : ReadRealStylus();
+}
+
+int ScreenDpi() {
+    int dpi = 96;
+    if (HDC screen = GetDC(nullptr)) {
+        dpi = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi;
+}
+
+// A lifted stylus may already have queued its release.
+bool ReleaseQueued() {
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_LBUTTONUP, WM_LBUTTONUP, PM_NOREMOVE | PM_NOYIELD) != 0;
+}
+
+// The red dots: a ring of dots around the press point that fills up while the
+// stylus is held, in a small topmost popup that never takes the focus.
+class HoldAnimation {
+public:
+    HoldAnimation(POINT center, int dpi) : mCenter(center) {
+        mRadius = MulDiv(14, dpi, 96);
+        mDot = std::max(2, MulDiv(3, dpi, 96));
+        int size = 2 * (mRadius + mDot) + 2;
+        static const wchar_t* kClass = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"NorvaneHoldDots";
+            RegisterClassW(&wc);
+            return L"NorvaneHoldDots";
+        }();
+        mWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_TRANSPARENT |
+                                      WS_EX_NOACTIVATE,
+                                  kClass, L"", WS_POPUP, center.x - size / 2, center.y - size / 2, size, size,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (mWindow != nullptr) {
+            SetLayeredWindowAttributes(mWindow, RGB(255, 255, 255), 0, LWA_COLORKEY);
+            ShowWindow(mWindow, SW_SHOWNOACTIVATE);
+        }
+        mSize = size;
+    }
+    ~HoldAnimation() {
+        if (mWindow != nullptr) {
+            DestroyWindow(mWindow);
+        }
+    }
+    HoldAnimation(const HoldAnimation&) = delete;
+    HoldAnimation& operator=(const HoldAnimation&) = delete;
+
+    void Show(double fraction) {
+        if (mWindow == nullptr) {
+            return;
+        }
+        HDC dc = GetDC(mWindow);
+        if (dc == nullptr) {
+            return;
+        }
+        RECT all{0, 0, mSize, mSize};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+        HGDIOBJ oldBrush = SelectObject(dc, red);
+        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        const int kDots = 8;
+        int shown = static_cast<int>(fraction * kDots + 0.5);
+        for (int i = 0; i < shown && i < kDots; ++i) {
+            double angle = -3.14159265358979 / 2 + i * 2 * 3.14159265358979 / kDots;
+            int x = mSize / 2 + static_cast<int>(std::lround(mRadius * std::cos(angle)));
+            int y = mSize / 2 + static_cast<int>(std::lround(mRadius * std::sin(angle)));
+            Ellipse(dc, x - mDot, y - mDot, x + mDot + 1, y + mDot + 1);
+        }
+        SelectObject(dc, oldPen);
+        SelectObject(dc, oldBrush);
+        DeleteObject(red);
+        ReleaseDC(mWindow, dc);
+    }
+
+private:
+    POINT mCenter;
+    HWND mWindow = nullptr;
+    int mRadius = 14;
+    int mDot = 3;
+    int mSize = 0;
+};
+
+} // namespace
+
+int GestureTolerancePixels() {
+    return std::max(GetSystemMetrics(SM_CXDRAG), MulDiv(5, ScreenDpi(), 96));
+}
+
+void SetStylusSource(std::function<StylusSample()> source) {
+    std::lock_guard<std::mutex> guard(gSourceLock);
+    gSource = std::move(source);
+}
+
+StylusSample ReadRealStylus() {
+    StylusSample sample;
+    int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    sample.down = (GetAsyncKeyState(button) & 0x8000) != 0;
+    GetCursorPos(&sample.position);
+    return sample;
+}
+
+} // namespace norvane::platform
+
+DWORD SHRecognizeGesture(SHRGINFO* shrg) {
+    using namespace norvane::platform;
+    if (shrg == nullptr || shrg->cbSize < sizeof(SHRGINFO)) {
+        return 0;
+    }
+    StylusSample start = Sample();
+    if (!start.down || ReleaseQueued()) {
+        return 0;
+    }
+    const int tolerance = GestureTolerancePixels();
+    const DWORD hold = (shrg->dwFlags & SHRG_LONGDELAY) ? kGestureLongHoldMs : kGestureHoldMs;
+    POINT center = shrg->ptDown;
+    if (shrg->hwndClient != nullptr) {
+        ClientToScreen(shrg->hwndClient, &center);
+    }
+    std::unique_ptr<HoldAnimation> dots;
+    const ULONGLONG began = GetTickCount64();
+    for (;;) {
+        ULONGLONG elapsed = GetTickCount64() - began;
+        if (elapsed >= hold) {
+            break;
+        }
+        StylusSample now = Sample();
+        if (!now.down || ReleaseQueued()) {
+            return 0;
+        }
+        if (std::abs(now.position.x - start.position.x) > tolerance ||
+            std::abs(now.position.y - start.position.y) > tolerance) {
+            return 0;
+        }
+        // The dots appear only once the press is clearly not a tap.
+        if ((shrg->dwFlags & SHRG_NOANIMATION) == 0 && elapsed >= hold / 5) {
+            if (!dots) {
+                dots = std::make_unique<HoldAnimation>(center, ScreenDpi());
+            }
+            dots->Show(static_cast<double>(elapsed) / hold);
+        }
+        Sleep(10);
+    }
+    // A release in the very last moment still counts as a tap.
+    StylusSample last = Sample();
+    if (!last.down || ReleaseQueued()) {
+        return 0;
+    }
+    return GN_CONTEXTMENU;
+}

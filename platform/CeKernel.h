@@ -1,0 +1,7 @@
+// The device kernel's services that desktop Win32 lacks or answers differently:
+// message queues, power, memory and storage figures, version, storage cards.
+#pragma once
+
+#include "CeFlashCard.h"
+#include "CeMsgQueue.h"
+#include "CePower.h"

@@ -1,0 +1,221 @@
+// Reading and writing the simulated device's state key, and device path mapping.
+#include "DeviceState.h"
+
+#include "DeviceContract.h"
+#include "PlatformHandles.h"
+
+#include <mutex>
+
+namespace norvane::platform {
+namespace {
+
+struct Names {
+    std::mutex lock;
+    std::wstring stateKey = device::kStateKey;
+    std::wstring cardsKey = device::kCardsKey;
+    std::wstring suffix;
+};
+
+Names& TheNames() {
+    static Names names;
+    return names;
+}
+
+std::wstring WithSuffix(const wchar_t* name) {
+    Names& n = TheNames();
+    std::lock_guard<std::mutex> guard(n.lock);
+    return name + n.suffix;
+}
+
+bool IsSlash(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+} // namespace
+
+void SetDeviceStateKeys(std::wstring_view stateKey, std::wstring_view cardsKey) {
+    Names& n = TheNames();
+    std::lock_guard<std::mutex> guard(n.lock);
+    n.stateKey = stateKey;
+    n.cardsKey = cardsKey;
+}
+
+std::wstring DeviceStateKey() {
+    Names& n = TheNames();
+    std::lock_guard<std::mutex> guard(n.lock);
+    return n.stateKey;
+}
+
+std::wstring DeviceCardsKey() {
+    Names& n = TheNames();
+    std::lock_guard<std::mutex> guard(n.lock);
+    return n.cardsKey;
+}
+
+void SetDeviceNameSuffix(std::wstring_view suffix) {
+    Names& n = TheNames();
+    std::lock_guard<std::mutex> guard(n.lock);
+    n.suffix = suffix;
+}
+
+std::wstring TodayClassName() {
+    return WithSuffix(device::kTodayClass);
+}
+std::wstring TaskBarClassName() {
+    return WithSuffix(device::kTaskBarClass);
+}
+std::wstring MenuBarClassName() { return WithSuffix(device::kMenuBarClass); }
+std::wstring SipPreferenceMessageName() { return WithSuffix(device::kSipPreferenceMessage); }
+std::wstring ShellReadyEventName() {
+    return WithSuffix(device::kShellReadyEvent);
+}
+std::wstring ResetMessageName() {
+    return WithSuffix(device::kResetMessage);
+}
+std::wstring PowerOffMessageName() {
+    return WithSuffix(device::kPowerOffMessage);
+}
+
+DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, DeviceStateKey().c_str(), name, RRF_RT_REG_DWORD, &type, &value,
+                     &size) != ERROR_SUCCESS) {
+        return fallback;
+    }
+    return value;
+}
+
+ULONGLONG ReadStateQword(const wchar_t* name, ULONGLONG fallback) {
+    ULONGLONG value = 0;
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, DeviceStateKey().c_str(), name, RRF_RT_REG_QWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS) {
+        return fallback;
+    }
+    return value;
+}
+
+namespace {
+
+bool WriteValue(const std::wstring& keyPath, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    UniqueRegKey key;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.Put(),
+                        nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    return RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool WriteStateDword(const wchar_t* name, DWORD value) {
+    return WriteValue(DeviceStateKey(), name, REG_DWORD, &value, sizeof value);
+}
+
+bool WriteStateQword(const wchar_t* name, ULONGLONG value) {
+    return WriteValue(DeviceStateKey(), name, REG_QWORD, &value, sizeof value);
+}
+
+std::vector<CardState> ReadCardStates() {
+    std::vector<CardState> cards;
+    UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DeviceCardsKey().c_str(), 0, KEY_READ, key.Put()) !=
+        ERROR_SUCCESS) {
+        return cards;
+    }
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[MAX_PATH + 1];
+        DWORD length = MAX_PATH + 1;
+        LONG rc = RegEnumKeyExW(key.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) {
+            break;
+        }
+        if (rc != ERROR_SUCCESS) {
+            continue;
+        }
+        CardState card;
+        card.name.assign(name, length);
+        DWORD present = 0;
+        DWORD size = sizeof present;
+        if (RegGetValueW(key.Get(), name, L"Present", RRF_RT_REG_DWORD, nullptr, &present, &size) ==
+            ERROR_SUCCESS) {
+            card.present = present != 0;
+        }
+        ULONGLONG total = 0;
+        ULONGLONG free = 0;
+        DWORD totalSize = sizeof total;
+        DWORD freeSize = sizeof free;
+        bool hasTotal = RegGetValueW(key.Get(), name, L"TotalBytes", RRF_RT_REG_QWORD, nullptr, &total,
+                                     &totalSize) == ERROR_SUCCESS;
+        bool hasFree = RegGetValueW(key.Get(), name, L"FreeBytes", RRF_RT_REG_QWORD, nullptr, &free,
+                                    &freeSize) == ERROR_SUCCESS;
+        card.hasFigures = hasTotal && hasFree;
+        card.totalBytes = hasTotal ? total : 0;
+        card.freeBytes = hasFree ? free : 0;
+        cards.push_back(std::move(card));
+    }
+    return cards;
+}
+
+bool WriteCardState(const CardState& card) {
+    std::wstring path = DeviceCardsKey() + L"\\" + card.name;
+    DWORD present = card.present ? 1 : 0;
+    bool ok = WriteValue(path, L"TotalBytes", REG_QWORD, &card.totalBytes, sizeof card.totalBytes);
+    ok = WriteValue(path, L"FreeBytes", REG_QWORD, &card.freeBytes, sizeof card.freeBytes) && ok;
+    // Present last: watchers react to it.
+    ok = WriteValue(path, L"Present", REG_DWORD, &present, sizeof present) && ok;
+    return ok;
+}
+
+std::wstring ToHostPath(std::wstring_view devicePath) {
+    if (!devicePath.empty() && IsSlash(devicePath[0]) && !(devicePath.size() > 1 && IsSlash(devicePath[1]))) {
+        std::wstring host = L"C:";
+        host.append(devicePath);
+        return host;
+    }
+    return std::wstring(devicePath);
+}
+
+std::wstring ToDevicePath(std::wstring_view hostPath) {
+    if (hostPath.size() >= 2 && (hostPath[0] == L'C' || hostPath[0] == L'c') && hostPath[1] == L':') {
+        if (hostPath.size() == 2) {
+            return L"\\";
+        }
+        if (IsSlash(hostPath[2])) {
+            return std::wstring(hostPath.substr(2));
+        }
+    }
+    return std::wstring(hostPath);
+}
+
+bool HostFileExists(const std::wstring& hostPath) {
+    DWORD attributes = GetFileAttributesW(hostPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool HostFolderExists(const std::wstring& hostPath) {
+    DWORD attributes = GetFileAttributesW(hostPath.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::wstring FindInWindowsFolder(std::wstring_view bareName) {
+    if (bareName.empty() || bareName.find_first_of(L"\\/:") != std::wstring_view::npos) {
+        return {};
+    }
+    std::wstring candidate = L"C:\\Windows\\";
+    candidate.append(bareName);
+    if (HostFileExists(candidate)) {
+        return candidate;
+    }
+    if (bareName.find(L'.') == std::wstring_view::npos) {
+        candidate += L".exe";
+        if (HostFileExists(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+} // namespace norvane::platform

@@ -1,0 +1,193 @@
+// Tap-and-hold: a held stylus is the context-menu gesture; a lift or a move is
+// not, and leaves the stylus messages queued for the caller.
+#include "CeGesture.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+using norvane::platform::StylusSample;
+using norvane::platform::test::PumpUntil;
+using norvane::platform::test::RecordingWindow;
+
+// A scripted stylus: down at (100, 100), changing after a given time.
+class ScriptedStylus {
+public:
+    enum class Then { StayStill, Lift, MoveFar, Jitter };
+    ScriptedStylus(Then then, DWORD afterMs) : mThen(then), mAfter(afterMs) {
+        norvane::platform::SetStylusSource([this] { return Sample(); });
+    }
+    ~ScriptedStylus() { norvane::platform::SetStylusSource({}); }
+    ScriptedStylus(const ScriptedStylus&) = delete;
+    ScriptedStylus& operator=(const ScriptedStylus&) = delete;
+
+private:
+    StylusSample Sample() {
+        if (mStart == 0) {
+            mStart = GetTickCount64();
+        }
+        StylusSample s{true, {100, 100}};
+        bool late = GetTickCount64() - mStart >= mAfter;
+        switch (mThen) {
+        case Then::StayStill:
+            break;
+        case Then::Lift:
+            s.down = !late;
+            break;
+        case Then::MoveFar:
+            if (late) {
+                s.position.x += norvane::platform::GestureTolerancePixels() + 1;
+            }
+            break;
+        case Then::Jitter:
+            s.position.y += (GetTickCount64() / 10) % 2 == 0 ? 1 : -1;
+            break;
+        }
+        return s;
+    }
+    Then mThen;
+    DWORD mAfter;
+    ULONGLONG mStart = 0;
+};
+
+DWORD Recognize(HWND hwnd, DWORD flags, ULONGLONG* elapsed = nullptr) {
+    SHRGINFO info{sizeof info, hwnd, {10, 10}, flags};
+    ULONGLONG began = GetTickCount64();
+    DWORD result = SHRecognizeGesture(&info);
+    if (elapsed != nullptr) {
+        *elapsed = GetTickCount64() - began;
+    }
+    return result;
+}
+
+TEST(Gesture, HoldingStillIsTheContextMenuGesture) {
+    ScriptedStylus stylus(ScriptedStylus::Then::StayStill, 0);
+    ULONGLONG elapsed = 0;
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD | SHRG_NOANIMATION, &elapsed),
+              static_cast<DWORD>(GN_CONTEXTMENU));
+    EXPECT_GE(elapsed, norvane::platform::kGestureHoldMs) << "recognized before the hold time";
+}
+
+TEST(Gesture, SmallJitterStillCountsAsHolding) {
+    ScriptedStylus stylus(ScriptedStylus::Then::Jitter, 0);
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD | SHRG_NOANIMATION), static_cast<DWORD>(GN_CONTEXTMENU));
+}
+
+TEST(Gesture, EarlyLiftIsATap) {
+    ScriptedStylus stylus(ScriptedStylus::Then::Lift, 100);
+    ULONGLONG elapsed = 0;
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD | SHRG_NOANIMATION, &elapsed), 0u);
+    EXPECT_LT(elapsed, norvane::platform::kGestureHoldMs)
+        << "a tap must answer at once, not after the hold time";
+}
+
+TEST(Gesture, MovingAwayIsADrag) {
+    ScriptedStylus stylus(ScriptedStylus::Then::MoveFar, 100);
+    ULONGLONG elapsed = 0;
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD, &elapsed), 0u);
+    EXPECT_LT(elapsed, norvane::platform::kGestureHoldMs);
+}
+
+TEST(Gesture, LongDelayWaitsLonger) {
+    ScriptedStylus stylus(ScriptedStylus::Then::Lift, norvane::platform::kGestureHoldMs + 150);
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD | SHRG_NOANIMATION | SHRG_LONGDELAY), 0u);
+}
+
+TEST(Gesture, AnimationDoesNotChangeTheAnswer) {
+    ScriptedStylus stylus(ScriptedStylus::Then::StayStill, 0);
+    RecordingWindow window(L"NorvaneGestureAnim");
+    EXPECT_EQ(Recognize(window.Get(), SHRG_RETURNCMD), static_cast<DWORD>(GN_CONTEXTMENU));
+}
+
+TEST(Gesture, QueuedStylusMessagesStayForTheCaller) {
+    // The stylus looks down, but its release is already queued: a tap, and the
+    // caller still gets the move and the release, in order.
+    ScriptedStylus stylus(ScriptedStylus::Then::StayStill, 0);
+    RecordingWindow window(L"NorvaneGestureQueue");
+    PostMessageW(window.Get(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(12, 12));
+    PostMessageW(window.Get(), WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
+    EXPECT_EQ(Recognize(window.Get(), SHRG_RETURNCMD | SHRG_NOANIMATION), 0u);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, window.Get(), 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_MOUSEMOVE));
+    ASSERT_TRUE(PeekMessageW(&msg, window.Get(), 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_LBUTTONUP));
+}
+
+TEST(Gesture, UpStylusOrBadRecordIsNoGesture) {
+    norvane::platform::SetStylusSource([] { return StylusSample{false, {0, 0}}; });
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD), 0u);
+    norvane::platform::SetStylusSource({});
+    EXPECT_EQ(SHRecognizeGesture(nullptr), 0u);
+    SHRGINFO small{sizeof(SHRGINFO) - 4, nullptr, {0, 0}, SHRG_RETURNCMD};
+    EXPECT_EQ(SHRecognizeGesture(&small), 0u);
+}
+
+// The real stylus: mouse input injected into the display.
+class InjectedStylus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        mWindow = std::make_unique<RecordingWindow>(L"NorvaneGestureReal");
+        SetWindowPos(mWindow->Get(), HWND_TOPMOST, 100, 100, 200, 200, SWP_SHOWWINDOW);
+        SetForegroundWindow(mWindow->Get());
+        PumpUntil([] { return false; }, 50);
+        if (!SetCursorPos(200, 200)) {
+            GTEST_SKIP() << "no display to inject into";
+        }
+    }
+    void TearDown() override {
+        Press(MOUSEEVENTF_LEFTUP);
+        mWindow.reset();
+    }
+    static void Press(DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+    }
+    // Lifts the stylus from another thread after a delay.
+    static HANDLE LiftLater(DWORD delayMs) {
+        return CreateThread(
+            nullptr, 0,
+            [](void* delay) -> DWORD {
+                Sleep(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(delay)));
+                Press(MOUSEEVENTF_LEFTUP);
+                return 0;
+            },
+            reinterpret_cast<void*>(static_cast<ULONG_PTR>(delayMs)), 0, nullptr);
+    }
+    std::unique_ptr<RecordingWindow> mWindow;
+};
+
+TEST_F(InjectedStylus, HoldAndTapWithTheRealStylus) {
+    Press(MOUSEEVENTF_LEFTDOWN);
+    if (!PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }, 2000)) {
+        GTEST_SKIP() << "injected input does not reach the key state here";
+    }
+    HANDLE lifter = LiftLater(norvane::platform::kGestureHoldMs + 300);
+    EXPECT_EQ(Recognize(mWindow->Get(), SHRG_RETURNCMD), static_cast<DWORD>(GN_CONTEXTMENU));
+    WaitForSingleObject(lifter, 5000);
+    CloseHandle(lifter);
+
+    mWindow->messages.clear();
+    Press(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }, 2000));
+    lifter = LiftLater(100);
+    EXPECT_EQ(Recognize(mWindow->Get(), SHRG_RETURNCMD | SHRG_NOANIMATION), 0u);
+    WaitForSingleObject(lifter, 5000);
+    CloseHandle(lifter);
+    EXPECT_TRUE(PumpUntil([&] {
+        for (const auto& m : mWindow->messages) {
+            if (m.message == WM_LBUTTONUP) {
+                return true;
+            }
+        }
+        return false;
+    })) << "the release must still reach the window";
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+// Opening files and starting programs the device's way: CE shortcuts, device
+// paths, arguments only on the command line, C:\ as the current folder.
+#include "CeLaunch.h"
+
+#include "CeShortcut.h"
+#include "DeviceState.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using norvane::platform::test::ThisProgram;
+
+class Launch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
+        mFolder = L"C:\\NvLaunch" + tag;
+        ASSERT_TRUE(CreateDirectoryW(mFolder.c_str(), nullptr));
+        mDeviceFolder = norvane::platform::ToDevicePath(mFolder);
+        mEcho = mFolder + L"\\echo.txt";
+    }
+    void TearDown() override { norvane::platform::test::RemoveTree(mFolder); }
+
+    void WriteText(const std::wstring& hostPath, const std::string& bytes) {
+        HANDLE h = CreateFileW(hostPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(h);
+    }
+    // The child's echo: its command line and its current folder.
+    bool ReadEcho(std::wstring& commandLine, std::wstring& folder) {
+        HANDLE h =
+            CreateFileW(mEcho.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        std::wstring text(GetFileSize(h, nullptr) / sizeof(wchar_t), L'\0');
+        DWORD read = 0;
+        ReadFile(h, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
+        CloseHandle(h);
+        size_t split = text.find(L'\n');
+        if (split == std::wstring::npos) {
+            return false;
+        }
+        commandLine = text.substr(0, split);
+        folder = text.substr(split + 1, text.find(L'\n', split + 1) - split - 1);
+        return true;
+    }
+    static void WaitAndClose(HANDLE process) {
+        ASSERT_NE(process, nullptr);
+        EXPECT_EQ(WaitForSingleObject(process, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+        DWORD code = 1;
+        GetExitCodeProcess(process, &code);
+        EXPECT_EQ(code, 0u) << "the child failed";
+        CloseHandle(process);
+    }
+    std::wstring mFolder;
+    std::wstring mDeviceFolder;
+    std::wstring mEcho;
+};
+
+TEST_F(Launch, CreateProcessPutsTheQuotedProgramBeforeTheArguments) {
+    std::wstring arguments = L"--platform-child echo \"" + mEcho + L"\"";
+    PROCESS_INFORMATION info{};
+    std::wstring program = norvane::platform::ToDevicePath(ThisProgram());
+    ASSERT_TRUE(CeCreateProcess(program.c_str(), arguments.c_str(), nullptr, nullptr, FALSE, 0, nullptr,
+                                nullptr, nullptr, &info));
+    CloseHandle(info.hThread);
+    WaitAndClose(info.hProcess);
+    std::wstring commandLine, folder;
+    ASSERT_TRUE(ReadEcho(commandLine, folder));
+    EXPECT_EQ(commandLine, L"\"" + norvane::platform::ToHostPath(program) + L"\" " + arguments);
+    EXPECT_EQ(folder, L"C:\\") << "device programs start in the device root";
+}
+
+TEST_F(Launch, ShellExecuteOpensACeShortcutWithItsArguments) {
+    // The shortcut names the program by its device path; the caller adds more.
+    std::wstring program = norvane::platform::ToDevicePath(ThisProgram());
+    std::wstring shortcut = mFolder + L"\\Echo.lnk";
+    std::wstring text = norvane::FormatCeShortcut(program, L"--platform-child echo");
+    WriteText(shortcut, std::string(text.begin(), text.end()));
+
+    std::wstring parameters = L"\"" + mEcho + L"\"";
+    std::wstring deviceShortcut = norvane::platform::ToDevicePath(shortcut);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = deviceShortcut.c_str();
+    info.lpParameters = parameters.c_str();
+    info.nShow = 0; // shown, as the device does
+    ASSERT_TRUE(CeShellExecuteEx(&info)) << GetLastError();
+    EXPECT_GT(reinterpret_cast<INT_PTR>(info.hInstApp), 32);
+    WaitAndClose(info.hProcess);
+    std::wstring commandLine, folder;
+    ASSERT_TRUE(ReadEcho(commandLine, folder));
+    EXPECT_EQ(commandLine, L"\"" + ThisProgram() + L"\" --platform-child echo " + parameters);
+    EXPECT_EQ(folder, L"C:\\");
+}
+
+TEST_F(Launch, ResolvesShortcutsBareNamesAndUnquotedTargetsWithBlanks) {
+    // A program in a folder with blanks, named by an unquoted target.
+    std::wstring spaced = mFolder + L"\\My Tools";
+    ASSERT_TRUE(CreateDirectoryW(spaced.c_str(), nullptr));
+    WriteText(spaced + L"\\tool.exe", "MZ");
+    std::wstring target = norvane::platform::ToDevicePath(spaced + L"\\tool.exe");
+    std::wstring text = std::to_wstring(target.size() + 3) + L"#" + target + L" -a";
+    WriteText(mFolder + L"\\Tool.lnk", std::string(text.begin(), text.end()));
+    auto resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Tool.lnk", L"-b");
+    EXPECT_EQ(resolved.hostPath, spaced + L"\\tool.exe");
+    EXPECT_EQ(resolved.arguments, L"-a -b");
+
+    // A shortcut to a shortcut is followed; a loop ends.
+    std::wstring outer = norvane::FormatCeShortcut(mDeviceFolder + L"\\Tool.lnk", L"-outer");
+    WriteText(mFolder + L"\\Outer.lnk", std::string(outer.begin(), outer.end()));
+    resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Outer.lnk", L"");
+    EXPECT_EQ(resolved.hostPath, spaced + L"\\tool.exe");
+    EXPECT_EQ(resolved.arguments, L"-a -outer");
+    std::wstring loop = norvane::FormatCeShortcut(mDeviceFolder + L"\\Loop.lnk", L"");
+    WriteText(mFolder + L"\\Loop.lnk", std::string(loop.begin(), loop.end()));
+    resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Loop.lnk", L"");
+    EXPECT_EQ(resolved.hostPath, mFolder + L"\\Loop.lnk") << "a loop stops after a few steps";
+
+    // A bare name is looked for in \Windows.
+    resolved = norvane::platform::ResolveLaunchTarget(L"notepad.exe", L"");
+    EXPECT_EQ(_wcsicmp(resolved.hostPath.c_str(), L"C:\\Windows\\notepad.exe"), 0) << resolved.hostPath;
+    resolved = norvane::platform::ResolveLaunchTarget(L"notepad", L"");
+    EXPECT_EQ(_wcsicmp(resolved.hostPath.c_str(), L"C:\\Windows\\notepad.exe"), 0) << resolved.hostPath;
+    // A broken shortcut file stays what it is.
+    WriteText(mFolder + L"\\Broken.lnk", "garbage");
+    resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Broken.lnk", L"x");
+    EXPECT_EQ(resolved.hostPath, mFolder + L"\\Broken.lnk");
+    EXPECT_EQ(resolved.arguments, L"x");
+}
+
+TEST_F(Launch, MissingFilesFailWithoutStartingAnything) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    std::wstring missing = mDeviceFolder + L"\\missing.exe";
+    info.lpFile = missing.c_str();
+    EXPECT_FALSE(CeShellExecuteEx(&info));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_LE(reinterpret_cast<INT_PTR>(info.hInstApp), 32);
+    PROCESS_INFORMATION process{};
+    EXPECT_FALSE(CeCreateProcess(missing.c_str(), L"", nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
+                                 &process));
+}
+
+TEST_F(Launch, IconsOfShortcutsAreTheirTargetsIcons) {
+    std::wstring program = norvane::platform::ToDevicePath(ThisProgram());
+    std::wstring text = norvane::FormatCeShortcut(program, L"");
+    WriteText(mFolder + L"\\Prog.lnk", std::string(text.begin(), text.end()));
+    SHFILEINFOW viaShortcut{};
+    SHFILEINFOW direct{};
+    ASSERT_NE(CeSHGetFileInfo((mDeviceFolder + L"\\Prog.lnk").c_str(), 0, &viaShortcut, sizeof viaShortcut,
+                              SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
+              0u);
+    ASSERT_NE(
+        CeSHGetFileInfo(program.c_str(), 0, &direct, sizeof direct, SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
+        0u);
+    EXPECT_EQ(viaShortcut.iIcon, direct.iIcon) << "the shortcut's icon is its target's";
+    SHFILEINFOW root{};
+    ASSERT_NE(CeSHGetFileInfo(L"\\", 0, &root, sizeof root, SHGFI_ICON | SHGFI_LARGEICON), 0u);
+    EXPECT_NE(root.hIcon, nullptr);
+    DestroyIcon(root.hIcon);
+}
+
+} // namespace
