@@ -36,10 +36,10 @@ void AppendUtf16(std::wstring& out, char32_t cp) {
 }
 
 // Windows-1252 0x80..0x9F; the rest of the page equals Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
+                                      0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
 } // namespace
 
@@ -140,6 +140,39 @@ std::string TextToUtf16LeBytes(std::wstring_view text) {
         unsigned u = static_cast<char16_t>(text[i]);
         out[2 * i] = static_cast<char>(u & 0xFF);
         out[2 * i + 1] = static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
+wchar_t LowerCaseUnit(wchar_t c) {
+    const unsigned u = static_cast<char16_t>(c);
+    if (u < 0x80) {
+        return (u >= 'A' && u <= 'Z') ? static_cast<wchar_t>(u + 32) : c;
+    }
+    if ((u >= 0xC0 && u <= 0xDE && u != 0xD7) || (u >= 0x391 && u <= 0x3AB && u != 0x3A2) ||
+        (u >= 0x410 && u <= 0x42F)) {
+        return static_cast<wchar_t>(u + 32);
+    }
+    if (u >= 0x400 && u <= 0x40F) {
+        return static_cast<wchar_t>(u + 80);
+    }
+    // Latin Extended-A pairs capital/small, with the odd run 0x139..0x148 and 0x179..0x17E.
+    if ((u >= 0x100 && u <= 0x137 && u != 0x130) || (u >= 0x14A && u <= 0x177)) {
+        return (u % 2 == 0) ? static_cast<wchar_t>(u + 1) : c;
+    }
+    if ((u >= 0x139 && u <= 0x148) || (u >= 0x179 && u <= 0x17E)) {
+        return (u % 2 == 1) ? static_cast<wchar_t>(u + 1) : c;
+    }
+    if (u == 0x178) {
+        return static_cast<wchar_t>(0xFF);
+    }
+    return c;
+}
+
+std::wstring LowerCase(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) {
+        c = LowerCaseUnit(c);
     }
     return out;
 }

@@ -24,4 +24,9 @@ std::wstring Utf16LeBytesToText(std::string_view bytes);
 // Code units to little-endian UTF-16 bytes.
 std::string TextToUtf16LeBytes(std::wstring_view text);
 
+// Lower case as the system folds keys and meter paths: ASCII, Latin-1, Latin
+// Extended-A, Greek and Cyrillic capitals; every other unit is kept.
+wchar_t LowerCaseUnit(wchar_t c);
+std::wstring LowerCase(std::wstring_view text);
+
 } // namespace norvane

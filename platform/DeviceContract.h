@@ -68,3 +68,53 @@ inline constexpr wchar_t kCardsKey[] = L"Software\\NorvaneDevice\\Cards";
 inline constexpr wchar_t kDeviceLogPath[] = L"C:\\Windows\\device.log";
 
 } // namespace norvane::device
+
+// ---------------------------------------------------------------------------
+// Additions of the device shell (appended; the values above stay as agreed).
+namespace norvane::device {
+
+// Registered message to the Today window: the device shuts down (every device
+// process ends, the launcher does not boot again).
+inline constexpr wchar_t kShutdownMessage[] = L"NorvaneDevice_Shutdown";
+
+// Manual-reset event the services manager signals once every service's
+// Prefix_Init has returned; the boot program starts the shell after it.
+inline constexpr wchar_t kServicesReadyEvent[] = L"NorvaneDevice_ServicesReady";
+
+// Exit codes of DeviceShell.exe that the boot program (DeviceBoot.exe) reads:
+// boot again (a reset request) or stop (shutdown). Any other code, such as a
+// crash, also boots again.
+inline constexpr unsigned long kShellExitReboot = 0x4E560B07;
+inline constexpr unsigned long kShellExitShutdown = 0x4E560D0E;
+
+// The shell's screen, as the profile set it (DWORD values of kStateKey).
+inline constexpr wchar_t kScreenWidth[] = L"ScreenWidth";
+inline constexpr wchar_t kScreenHeight[] = L"ScreenHeight";
+inline constexpr wchar_t kScreenDpi[] = L"ScreenDpi";
+// String value of kStateKey: the profile name ("qvga-portrait", ...).
+inline constexpr wchar_t kProfile[] = L"Profile";
+// DWORD value of kStateKey: 1 while the screen is off (power key), else 0.
+inline constexpr wchar_t kScreenOff[] = L"ScreenOff";
+
+// Hardware buttons, under HKEY_LOCAL_MACHINE: one subkey per button named
+// below, with string values "Program" (a device path or a CE shortcut) and
+// "Arguments", and DWORD "HostKey" (the host's virtual key that presses it).
+// An empty or missing "Program" gives the button's built-in action: the OK
+// button acts like the task bar's corner button, the soft keys press the Today
+// menu bar's keys, the others do nothing. The shell reads a binding when its
+// button is pressed.
+inline constexpr wchar_t kButtonsKey[] = L"Software\\NorvaneDevice\\Buttons";
+// Default host keys: App1-App4 = F1-F4, SoftKeyLeft = F5, SoftKeyRight = F6,
+// OK = F7, TaskManager = F8. The D-pad is the arrow keys and Enter, delivered as
+// ordinary key messages to the foreground window (the Today screen routes them
+// to its items).
+inline constexpr wchar_t kButtonApp1[] = L"App1";
+inline constexpr wchar_t kButtonApp2[] = L"App2";
+inline constexpr wchar_t kButtonApp3[] = L"App3";
+inline constexpr wchar_t kButtonApp4[] = L"App4";
+inline constexpr wchar_t kButtonSoftKeyLeft[] = L"SoftKeyLeft";
+inline constexpr wchar_t kButtonSoftKeyRight[] = L"SoftKeyRight";
+inline constexpr wchar_t kButtonOK[] = L"OK";
+inline constexpr wchar_t kButtonTaskManager[] = L"TaskManager";
+
+} // namespace norvane::device

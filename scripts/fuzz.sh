@@ -20,6 +20,6 @@ for f in build/native/fuzz/fuzz_*; do
         "$f" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
             "$corpus" >"build/$name.log" 2>&1 || { status=1; tail -50 "build/$name.log"; }
     fi
-    grep -E '^stat::number_of_executed_runs' "build/$name.log" || true
+    grep -E '^stat::number_of_executed_units' "build/$name.log" || true
 done
 exit $status

@@ -1,0 +1,61 @@
+// A shortcut's stored fields and its caption.
+#include "ShortcutRecord.h"
+
+namespace norvane {
+
+std::unique_ptr<ShortcutRecord> ShortcutRecord::CloneStored() const {
+    auto copy = std::make_unique<ShortcutRecord>();
+    copy->m_target = m_target;
+    copy->m_additionalTarget = m_additionalTarget;
+    copy->m_bitmapIcon = m_bitmapIcon;
+    copy->m_toolTipTitle = m_toolTipTitle;
+    copy->m_commandLine = m_commandLine;
+    copy->m_specialProperties = m_specialProperties;
+    copy->m_locationPortrait = m_locationPortrait;
+    copy->m_locationLandscape = m_locationLandscape;
+    copy->m_largeIcon = m_largeIcon;
+    copy->m_captionEnabled = m_captionEnabled;
+    copy->m_inSpecialTab = m_inSpecialTab;
+    return copy;
+}
+
+void ShortcutRecord::SetTarget(std::wstring_view target) {
+    m_target.assign(target);
+    m_icon.reset();
+}
+
+void ShortcutRecord::SetAdditionalTarget(std::wstring_view additionalTarget) {
+    m_additionalTarget.assign(additionalTarget);
+    m_icon.reset();
+}
+
+void ShortcutRecord::SetBitmapIcon(std::wstring_view bitmapIcon) {
+    m_bitmapIcon.assign(bitmapIcon);
+    m_icon.reset();
+}
+
+void ShortcutRecord::SetToolTipTitle(std::wstring_view title) {
+    if (title != Caption()) {
+        m_toolTipTitle.assign(title);
+    }
+}
+
+std::wstring ShortcutRecord::Caption(bool storedOnly) const {
+    if (storedOnly || !m_toolTipTitle.empty()) {
+        return m_toolTipTitle;
+    }
+    if (std::wstring_view(m_additionalTarget).starts_with(kFolderPrefix)) {
+        return m_target;
+    }
+    std::wstring_view name = m_target;
+    const std::size_t slash = name.rfind(L'\\');
+    if (slash != std::wstring_view::npos) {
+        name.remove_prefix(slash + 1);
+    }
+    if (name.ends_with(L".lnk")) {
+        name.remove_suffix(4);
+    }
+    return std::wstring(name);
+}
+
+} // namespace norvane

@@ -1,0 +1,227 @@
+// Image loading on Windows: the imaging service for PNG, resources, registry
+// and the theme search folders. Name rules and TGA decoding are portable.
+#include "ImageLoader.h"
+
+#include "BuiltinImage.h"
+#include "ImageFile.h"
+#include "ImageHandles.h"
+#include "ImageNames.h"
+#include "Imaging.h"
+#include "TgaDecoder.h"
+
+#include <algorithm>
+
+namespace norvane {
+
+namespace {
+
+IImagingFactory* g_factory = nullptr;
+
+constexpr wchar_t kInstallPathValue[] = L"InstallPath";
+constexpr DWORD kMaxInstallPath = 260;
+
+class ImageRef {
+public:
+    ~ImageRef() {
+        if (image_)
+            image_->Release();
+    }
+    IImage** Put() { return &image_; }
+    IImage* Get() const { return image_; }
+
+private:
+    IImage* image_ = nullptr;
+};
+
+// Lets the imaging service draw the picture into a zeroed 32-bit top-down
+// section and takes the straight A R G B values back out.
+bool ImageToBitmap(IImage* picture, Bitmap32& image) {
+    ImageInfo info{};
+    if (FAILED(picture->GetImageInfo(&info)) || info.Width == 0 || info.Height == 0 || info.Width > 0x7FFF ||
+        info.Height > 0x7FFF)
+        return false;
+    const int width = static_cast<int>(info.Width);
+    const int height = static_cast<int>(info.Height);
+    if (!image.Allocate(width, height))
+        return false;
+
+    ScreenDc screen;
+    UniqueMemoryDc memory(CreateCompatibleDC(screen.Get()));
+    if (!memory) {
+        image.Empty();
+        return false;
+    }
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap section(CreateDIBSection(screen.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!section || !bits) {
+        image.Empty();
+        return false;
+    }
+    const std::size_t count = image.PixelCount();
+    ZeroMemory(bits, count * 4);
+    bool drawn;
+    {
+        SelectedObject selected(memory.get(), section.get());
+        RECT rect{0, 0, width, height};
+        drawn = SUCCEEDED(picture->Draw(memory.get(), &rect, nullptr));
+        GdiFlush();
+    }
+    if (!drawn) {
+        image.Empty();
+        return false;
+    }
+    const DWORD* pixels = static_cast<const DWORD*>(bits);
+    for (std::size_t i = 0; i < count; ++i) {
+        const DWORD v = pixels[i];
+        image.Red()[i] = static_cast<std::uint8_t>(v >> 16);
+        image.Green()[i] = static_cast<std::uint8_t>(v >> 8);
+        image.Blue()[i] = static_cast<std::uint8_t>(v);
+        image.Alpha()[i] = static_cast<std::uint8_t>(v >> 24);
+    }
+    return true;
+}
+
+bool FindResourceBytes(HMODULE module, int id, const wchar_t* type, const void*& data, DWORD& size) {
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    if (!found)
+        return false;
+    HGLOBAL loaded = LoadResource(module, found);
+    data = loaded ? LockResource(loaded) : nullptr;
+    size = SizeofResource(module, found);
+    return data && size > 0;
+}
+
+} // namespace
+
+ImagingService::ImagingService() {
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    uninitialise_ = SUCCEEDED(hr); // S_FALSE too: each success needs its uninitialise
+    if (FAILED(CreateImagingFactory(&factory_)))
+        factory_ = nullptr;
+    previous_ = SetCurrent(factory_);
+}
+
+ImagingService::~ImagingService() {
+    if (g_factory == factory_)
+        SetCurrent(previous_);
+    if (factory_)
+        factory_->Release();
+    if (uninitialise_)
+        CoUninitialize();
+}
+
+IImagingFactory* ImagingService::Current() {
+    return g_factory;
+}
+
+IImagingFactory* ImagingService::SetCurrent(IImagingFactory* factory) {
+    IImagingFactory* previous = g_factory;
+    g_factory = factory;
+    return previous;
+}
+
+bool LoadPngFile(Bitmap32& image, const std::wstring& path) {
+    image.Empty();
+    IImagingFactory* factory = ImagingService::Current();
+    if (!factory || path.empty())
+        return false;
+    ImageRef picture;
+    if (FAILED(factory->CreateImageFromFile(path.c_str(), picture.Put())))
+        return false;
+    return ImageToBitmap(picture.Get(), image);
+}
+
+bool LoadPngBuffer(Bitmap32& image, const void* data, std::size_t size) {
+    image.Empty();
+    IImagingFactory* factory = ImagingService::Current();
+    if (!factory || !data || size == 0 || size > 0x7FFFFFFF)
+        return false;
+    ImageRef picture;
+    if (FAILED(factory->CreateImageFromBuffer(data, static_cast<UINT>(size), BufferDisposalFlagNone,
+                                              picture.Put())))
+        return false;
+    return ImageToBitmap(picture.Get(), image);
+}
+
+bool LoadImageFile(Bitmap32& image, const std::wstring& path) {
+    image.Empty();
+    switch (ClassifyImagePath(path)) {
+    case ImageFileKind::Png:
+        return LoadPngFile(image, path);
+    case ImageFileKind::Tga:
+        return LoadTgaFile(path, image);
+    case ImageFileKind::Other:
+        break;
+    }
+    return false;
+}
+
+bool LoadResourceImage(Bitmap32& image, HMODULE module, int id) {
+    image.Empty();
+    const void* data = nullptr;
+    DWORD size = 0;
+    if (ImagingService::Current() && FindResourceBytes(module, id, L"PNG", data, size))
+        return LoadPngBuffer(image, data, size);
+    if (FindResourceBytes(module, id, L"TARGA", data, size))
+        return DecodeTga(static_cast<const std::uint8_t*>(data), size, image);
+    return false;
+}
+
+std::wstring ReadInstallFolder(HKEY root, const wchar_t* subkey) {
+    HKEY key = nullptr;
+    std::wstring value;
+    bool present = false;
+    if (RegOpenKeyExW(root, subkey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        wchar_t buffer[kMaxInstallPath + 1] = {};
+        DWORD type = 0;
+        DWORD bytes = kMaxInstallPath * sizeof(wchar_t);
+        if (RegQueryValueExW(key, kInstallPathValue, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
+                             &bytes) == ERROR_SUCCESS &&
+            (type == REG_SZ || type == REG_EXPAND_SZ)) {
+            buffer[std::min<DWORD>(bytes / sizeof(wchar_t), kMaxInstallPath)] = L'\0';
+            value = buffer;
+            present = true;
+        }
+        RegCloseKey(key);
+    }
+    return NormalizeInstallFolder(value, present);
+}
+
+std::wstring ResolveThemeImage(const std::wstring& name, const ThemeImageContext& context) {
+    for (const std::wstring& candidate :
+         ThemeImageCandidates(name, context.additionalImagesPath, context.installFolder)) {
+        if (GetFileAttributesW(candidate.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return candidate;
+    }
+    return {};
+}
+
+bool LoadThemeImage(Bitmap32& image, const std::wstring& name, int fallbackId,
+                    const ThemeImageContext& context) {
+    image.Empty();
+    if (!context.shellReady)
+        return false;
+    std::wstring path = ResolveThemeImage(name, context);
+    if (!path.empty())
+        LoadImageFile(image, path);
+    if (image.IsEmpty() && fallbackId != 0)
+        LoadResourceImage(image, context.resourceModule, fallbackId);
+    return !image.IsEmpty();
+}
+
+bool LoadTabImage(const std::wstring& text, Bitmap32& image, HMODULE module, HMODULE resourceModule,
+                  bool highResolution) {
+    TabImageRef ref = ParseTabImage(text, highResolution);
+    if (!ref.builtin)
+        return LoadImageFile(image, ref.path);
+    return LoadResourceImage(image, module ? module : resourceModule, ref.resourceId);
+}
+
+} // namespace norvane

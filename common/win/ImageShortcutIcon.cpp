@@ -1,0 +1,107 @@
+// Shortcut pictures: which source is used, and the reduction to icon size.
+#include "ImageShortcutIcon.h"
+
+#include "ImageLoader.h"
+#include "ImageNames.h"
+
+#include <shellapi.h>
+
+namespace norvane {
+
+namespace {
+
+bool IsBitmap32Path(const std::wstring& path) {
+    if (path.size() < 4)
+        return false;
+    std::wstring last = LowerCaseName(path.substr(path.size() - 4));
+    return last == L".tga" || last == L".png";
+}
+
+SIZE BitmapSize(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!bitmap || GetObjectW(bitmap, sizeof info, &info) == 0)
+        return {0, 0};
+    return {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
+}
+
+} // namespace
+
+ShortcutIconServices ShortcutIconServices::Desktop() {
+    ShortcutIconServices services;
+    services.systemIcon = [](const std::wstring& path, bool large) -> HICON {
+        SHFILEINFOW info{};
+        UINT flags = SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
+        if (!SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, flags))
+            return nullptr;
+        return info.hIcon;
+    };
+    services.loadBitmapFile = [](const std::wstring& path) -> HBITMAP {
+        return static_cast<HBITMAP>(
+            LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    };
+    return services;
+}
+
+HBITMAP HalveDeviceBitmap(HBITMAP bitmap) {
+    SIZE size = BitmapSize(bitmap);
+    const int width = size.cx / 2;
+    const int height = size.cy / 2;
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    ScreenDc screen;
+    UniqueMemoryDc source(CreateCompatibleDC(screen.Get()));
+    UniqueMemoryDc target(CreateCompatibleDC(screen.Get()));
+    UniqueBitmap half(CreateCompatibleBitmap(screen.Get(), width, height));
+    if (!source || !target || !half)
+        return nullptr;
+    SelectedObject selectedSource(source.get(), bitmap);
+    SelectedObject selectedTarget(target.get(), half.get());
+    SetStretchBltMode(target.get(), HALFTONE);
+    SetBrushOrgEx(target.get(), 0, 0, nullptr);
+    if (!StretchBlt(target.get(), 0, 0, width, height, source.get(), 0, 0, size.cx, size.cy, SRCCOPY))
+        return nullptr;
+    return half.release();
+}
+
+void FitShortcutIcon(ShortcutIcon& icon, int size) {
+    while (!icon.image.IsEmpty() && (icon.image.Width() > size || icon.image.Height() > size)) {
+        if (icon.image.Width() < 2 || icon.image.Height() < 2)
+            break;
+        Bitmap32 half = icon.image.Halve();
+        icon.image.Exchange(half);
+    }
+    while (icon.bitmap) {
+        SIZE current = BitmapSize(icon.bitmap.get());
+        if ((current.cx <= size && current.cy <= size) || current.cx < 2 || current.cy < 2)
+            break;
+        HBITMAP half = HalveDeviceBitmap(icon.bitmap.get());
+        if (!half)
+            break;
+        icon.bitmap.reset(half);
+    }
+}
+
+bool LoadShortcutIcon(const ShortcutIconRequest& request, const IconDisplay& display,
+                      const ShortcutIconServices& services, ShortcutIcon& icon) {
+    if (icon.IsLoaded())
+        return true;
+    const int size = ShortcutIconSize(request.large, request.inSpecialTab, display.dpi, display.trueVga);
+    if (!request.bitmapIcon.empty()) {
+        if (IsBitmap32Path(request.bitmapIcon))
+            LoadImageFile(icon.image, request.bitmapIcon);
+        else if (services.loadBitmapFile)
+            icon.bitmap.reset(services.loadBitmapFile(request.bitmapIcon));
+    } else if (!request.additionalTarget.empty()) {
+        if (services.additionalTargetIcon)
+            services.additionalTargetIcon(request, display, icon);
+    } else if (!request.target.empty()) {
+        if (services.systemIcon) {
+            bool large = WantsLargeSystemIcon(request.large, request.inSpecialTab, display.trueVga);
+            icon.icon.reset(services.systemIcon(request.target, large));
+        }
+    }
+    FitShortcutIcon(icon, size);
+    return icon.IsLoaded();
+}
+
+} // namespace norvane

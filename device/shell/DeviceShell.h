@@ -1,0 +1,60 @@
+// The device shell: one process, one UI thread, holding the Today screen, the
+// task bar and the menu bar. It boots them in the device's order, binds the
+// hardware buttons, runs the start-up folder and ends with a reboot or
+// shutdown request for the boot program.
+#pragma once
+
+#include "DeviceSupport.h"
+#include "MenuBar.h"
+#include "ShellHost.h"
+#include "TaskBar.h"
+#include "Theme.h"
+#include "TodayScreen.h"
+
+#include <memory>
+
+namespace norvane::device {
+
+class ScreenOffWindow;
+
+class DeviceShell : public ShellHost {
+public:
+    DeviceShell();
+    ~DeviceShell() override;
+
+    // Creates the windows, loads the items and runs the message loop; returns
+    // the process exit code.
+    int Run();
+
+    // ShellHost
+    const Theme& GetTheme() const override { return m_theme; }
+    HWND TodayWindow() const override { return m_today.Hwnd(); }
+    void ShowToday() override;
+    void CornerButtonAction() override;
+    void OnHotKey(int id) override;
+    void OnReset() override;
+    void OnPowerOff() override;
+    void OnShutdown() override;
+    void OnDisplayChange() override;
+
+private:
+    struct Geometry {
+        int width, height, taskBar, menuBar;
+    };
+    Geometry ComputeGeometry() const;
+    bool CreateWindows();
+    void RegisterButtons();
+    void ShellReady();
+    void RunStartUpFolder();
+    void Quit(int code);
+
+    Theme m_theme;
+    TodayScreen m_today;
+    TaskBar m_taskBar;
+    MenuBar m_menuBar;
+    std::unique_ptr<ScreenOffWindow> m_screenOff;
+    UniqueHandle m_readyEvent;
+    bool m_quitting = false;
+};
+
+} // namespace norvane::device

@@ -1,0 +1,30 @@
+// What the parts of the device shell ask of the shell that owns them. Each part
+// knows the others only through this narrow interface.
+#pragma once
+
+#include <windows.h>
+
+namespace norvane::device {
+
+class Theme;
+
+class ShellHost {
+public:
+    virtual ~ShellHost() = default;
+    virtual const Theme& GetTheme() const = 0;
+    virtual HWND TodayWindow() const = 0;
+    // Brings the Today screen to the front.
+    virtual void ShowToday() = 0;
+    // The corner button's action on the foreground program ("X" or "ok").
+    virtual void CornerButtonAction() = 0;
+    // A hardware button (hot key id) was pressed.
+    virtual void OnHotKey(int id) = 0;
+    // Registered device messages that reached the Today window.
+    virtual void OnReset() = 0;
+    virtual void OnPowerOff() = 0;
+    virtual void OnShutdown() = 0;
+    // The screen size changed (rotation).
+    virtual void OnDisplayChange() = 0;
+};
+
+} // namespace norvane::device

@@ -1,0 +1,73 @@
+// The task bar at the top of the screen ("HHTaskBar"): the start flag with its
+// Start menu, the foreground program's title, the notification icons, the clock
+// and the corner button ("X" smart-minimizes, "ok" sends IDOK).
+#pragma once
+
+#include "Window.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace norvane::device {
+
+class ShellHost;
+
+class TaskBar : public Window {
+public:
+    explicit TaskBar(ShellHost& host);
+    ~TaskBar() override;
+
+    bool Create(int width, int height);
+    void Reposition(int width, int height);
+
+    // Paints the whole bar into any DC (WM_PAINT and WM_PRINTCLIENT).
+    void Paint(HDC dc);
+
+    // The program window the bar is showing (null while Today is in front).
+    HWND ForegroundProgram() const { return m_program; }
+    // Smart minimize: keeps the window visible but off-screen, behind the
+    // others, and brings the next program (or Today) forward.
+    void SmartMinimize(HWND window);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    enum class Part { None, Start, Title, Icon, Clock, Corner };
+    struct NotifyIcon {
+        HWND owner = nullptr;
+        UINT id = 0;
+        UINT callback = 0;
+        HICON icon = nullptr;
+    };
+
+    void TrackForeground();
+    bool IsProgramWindow(HWND window) const;
+    std::wstring TitleOf(HWND window) const;
+    Part PartAt(POINT pt, int* iconIndex) const;
+    RECT StartRect() const;
+    RECT CornerRect() const;
+    RECT ClockRect() const;
+    RECT IconRect(int index) const;
+    void OnCopyData(const COPYDATASTRUCT* data);
+    void ShowStartMenu();
+    bool CornerIsOk() const;
+
+    ShellHost& m_host;
+    int m_width = 0;
+    int m_height = 0;
+    HWND m_program = nullptr; // foreground program window, or null for Today
+    std::wstring m_title;
+    std::wstring m_navBarText;
+    std::wstring m_clock;
+    std::vector<NotifyIcon> m_icons;
+    std::map<HWND, RECT> m_minimized; // smart-minimized windows and where they were
+    Part m_pressed = Part::None;
+    int m_pressedIcon = -1;
+    bool m_inMenu = false;
+    HFONT m_titleFont = nullptr;
+    HFONT m_clockFont = nullptr;
+};
+
+} // namespace norvane::device
