@@ -3,29 +3,20 @@
 
 #include "Settings.h"
 #include "SettingsEnvironment.h"
+#include "StringLookup.h"
+
+#include <memory>
 
 namespace norvane {
 
 namespace {
 HINSTANCE g_instance = nullptr;
 RegisteredMessages g_messages;
-HMODULE g_language = nullptr;
+std::unique_ptr<StringLookup> g_strings;
 bool g_started = false;
 std::wstring g_caption = names::kWindowCaption;
 int g_dpiX = 0;
 int g_dpiY = 0;
-
-std::wstring LoadFrom(HMODULE module, UINT id) {
-    if (!module) {
-        return std::wstring();
-    }
-    const wchar_t* text = nullptr;
-    int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0 || !text) {
-        return std::wstring();
-    }
-    return std::wstring(text, static_cast<size_t>(length));
-}
 
 void AskDpi() {
     if (g_dpiX == 0) {
@@ -55,9 +46,9 @@ void Module::Start() {
     g_messages.screenCapture = RegisterWindowMessageW(names::kScreenCaptureMessage);
     g_messages.currentHeight = RegisterWindowMessageW(names::kCurrentHeightMessage);
     // The language module of the data folder, as a resource module only.
+    g_strings = std::make_unique<StringLookup>(g_instance);
     Settings probe;
-    std::wstring folder = probe.Environment().ProgramsFolder() + L"\\Tarsel\\Norvane\\NorvaneLang.dll";
-    g_language = LoadLibraryExW(folder.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    g_strings->LoadLanguageModuleFrom(probe.Environment().ProgramsFolder() + L"\\Tarsel\\Norvane");
     std::wstring caption = Text(ids::kModuleCaption);
     if (!caption.empty()) {
         g_caption = caption;
@@ -65,10 +56,7 @@ void Module::Start() {
 }
 
 void Module::Stop() {
-    if (g_language) {
-        FreeLibrary(g_language);
-        g_language = nullptr;
-    }
+    g_strings.reset();
 }
 
 const RegisteredMessages& Module::Messages() {
@@ -76,11 +64,12 @@ const RegisteredMessages& Module::Messages() {
 }
 
 std::wstring Module::Text(UINT id) {
-    std::wstring text = LoadFrom(g_language, id);
-    if (text.empty()) {
-        text = LoadFrom(g_instance, id);
+    if (!g_strings) {
+        std::wstring text;
+        LoadModuleString(g_instance, id, text);
+        return text;
     }
-    return text;
+    return g_strings->Get(id);
 }
 
 std::wstring Module::Caption() {
@@ -155,7 +144,6 @@ COLORREF SystemColour(int index, COLORREF fallback) {
         DWORD needed = 0;
         if (RegQueryValueExW(key, L"SHColor", nullptr, nullptr, nullptr, &needed) == ERROR_SUCCESS &&
             index >= 0 && needed > 4u * static_cast<DWORD>(index) + 4u) {
-            std::wstring buffer;
             std::basic_string<BYTE> data(needed, 0);
             if (RegQueryValueExW(key, L"SHColor", nullptr, nullptr, data.data(), &needed) == ERROR_SUCCESS) {
                 const BYTE* entry = data.data() + 4 * index;
