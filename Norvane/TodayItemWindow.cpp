@@ -1,0 +1,544 @@
+// The Today item window: construction, start-up, reload, view switching, height
+// negotiation, the Today selection and shutdown.
+#include "TodayItemWindow.h"
+
+#include "CeChangeNotify.h"
+#include "CeShell.h"
+#include "DisplayScale.h"
+#include "Module.h"
+#include "TabView.h"
+#include "TodayApi.h"
+
+namespace norvane {
+
+namespace {
+constexpr COLORREF kDefaultSeparatorColour = RGB(0x73, 0x8E, 0xEF);
+constexpr int kSeparatorColourIndex = 6;
+constexpr unsigned kFullStatusMask = 31;
+constexpr UINT kStartupRetryMs = 20;
+constexpr UINT kStatusPeriodMs = 5000;
+constexpr UINT kMinimizeDelayMs = 50;
+
+COLORREF ToColorRef(ColorValue value) {
+    return static_cast<COLORREF>(value & 0xFFFFFF);
+}
+
+bool IsMinimizeStored() {
+    DWORD value = 0;
+    return ReadItemDword(names::kMinimizeOnRefreshValue, value) && value == 1;
+}
+} // namespace
+
+TodayItemWindow::TodayItemWindow()
+    : m_messageWindow(*this), m_captionPopup(*this), m_floatingPanel(*this), m_taskManager(*this) {
+    m_ceShell = LoadLibraryW(names::kCeShellDll);
+    DWORD value = 0;
+    if (ReadItemDword(names::kCurrentTabValue, value)) {
+        m_currentTab = static_cast<int>(value & 0xFFFF);
+    }
+    if (ReadItemDword(names::kTrueVgaValue, value)) {
+        SetDisplayFlags(value != 0, value != 0 || Module::DpiX() > 96);
+    }
+    m_separatorColour = SystemColour(kSeparatorColourIndex, kDefaultSeparatorColour);
+}
+
+TodayItemWindow::~TodayItemWindow() {
+    DestroyOwnWindow();
+    m_view.reset();
+    if (m_menuFont) {
+        DeleteObject(m_menuFont);
+    }
+    if (m_ceShell) {
+        FreeLibrary(m_ceShell);
+    }
+    // The window is gone now, so the class can really go; a class left behind
+    // would point into this DLL after the Today screen unloads it.
+    UnregisterClassW(names::kWindowClass, Module::Instance());
+}
+
+bool TodayItemWindow::Create(HWND parent) {
+    m_parent = parent;
+    WNDCLASSW existing = {};
+    if (!GetClassInfoW(Module::Instance(), names::kWindowClass, &existing)) {
+        WNDCLASSW wc = {};
+        wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+        wc.lpfnWndProc = WindowBase::StaticWindowProc;
+        wc.hInstance = Module::Instance();
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = names::kWindowClass;
+        if (!RegisterClassW(&wc)) {
+            return false;
+        }
+    }
+    HWND hwnd = CreateWindowExW(0, names::kWindowClass, names::kWindowCaption, WS_CHILD | WS_VISIBLE, 0, 0,
+                                GetSystemMetrics(SM_CXSCREEN), 0, parent, nullptr, Module::Instance(), this);
+    return hwnd != nullptr;
+}
+
+void TodayItemWindow::SetCurrentTab(int index) {
+    m_currentTab = index;
+    if (index >= 0) {
+        WriteItemDword(names::kCurrentTabValue, static_cast<DWORD>(index & 0xFFFF));
+    }
+}
+
+TabRecord* TodayItemWindow::CurrentTabRecord() const {
+    if (!m_view) {
+        return nullptr;
+    }
+    const auto& tabs = m_view->VisibleTabs();
+    if (m_currentTab < 0 || m_currentTab >= static_cast<int>(tabs.size())) {
+        return nullptr;
+    }
+    return tabs[m_currentTab];
+}
+
+LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_DESTROY:
+        Shutdown();
+        return 0;
+    case WM_ERASEBKGND:
+        return 0;
+    case WM_SIZE:
+        if (m_view) {
+            m_view->Relayout();
+        }
+        break;
+    case WM_SHOWWINDOW:
+        if (!wp && m_view) {
+            m_view->HidePopupChild();
+        }
+        break;
+    case WM_WINDOWPOSCHANGED:
+        if ((reinterpret_cast<WINDOWPOS*>(lp)->flags & SWP_HIDEWINDOW) && m_view) {
+            m_view->HidePopupChild();
+        }
+        break;
+    case WM_TIMER:
+        OnTimer(wp);
+        return 0;
+    case WM_LBUTTONUP:
+        m_pressPoint = POINT{-1, -1};
+        break;
+    case WM_TODAYCUSTOM_QUERYREFRESHCACHE:
+        return OnQueryRefreshCache(reinterpret_cast<TODAYLISTITEM*>(wp));
+    case WM_TODAYCUSTOM_RECEIVEDSELECTION:
+        return OnReceivedSelection(wp);
+    case WM_TODAYCUSTOM_LOSTSELECTION:
+        return OnLostSelection();
+    case WM_TODAYCUSTOM_USERNAVIGATION:
+        if (m_view && m_view->HandleKey(static_cast<int>(wp), false)) {
+            return TRUE;
+        }
+        return FALSE;
+    case WM_TODAYCUSTOM_ACTION:
+        return TRUE;
+    case appmsg::kMinMax:
+        ToggleMinimized();
+        return 0;
+    case appmsg::kRebuildMeterBar:
+        m_meterBar.Rebuild(m_settings);
+        return 0;
+    case appmsg::kStatusRefresh:
+        m_status.Refresh(m_hwnd, static_cast<unsigned>(lp));
+        return 0;
+    case appmsg::kCaptionPopupClosed:
+        return 0;
+    case WM_FILECHANGEINFO:
+        OnFileChange(lp);
+        return 0;
+    default:
+        break;
+    }
+    if (m_view) {
+        LRESULT result = 0;
+        if (m_view->ProcessWindowMessage(m_hwnd, msg, wp, lp, result)) {
+            return result;
+        }
+    }
+    return DefWindowProcW(m_hwnd, msg, wp, lp);
+}
+
+LRESULT TodayItemWindow::OnCreate() {
+    Step("create");
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    m_comInitialized = SUCCEEDED(hr);
+    CreateMenuFont();
+    SetTimer(m_hwnd, timers::kStartup, 0, nullptr);
+    SwitchView(viewtype::kLoading);
+    m_taskManager.Create();
+    return 0;
+}
+
+void TodayItemWindow::OnTimer(UINT_PTR id) {
+    switch (id) {
+    case timers::kStartup:
+        KillTimer(m_hwnd, id);
+        StartUp();
+        break;
+    case timers::kClearSelection:
+        KillTimer(m_hwnd, id);
+        ClearShortcutSelection();
+        break;
+    case timers::kSnapBack: {
+        KillTimer(m_hwnd, id);
+        if (!m_view) {
+            break;
+        }
+        const auto& tabs = m_view->VisibleTabs();
+        for (size_t i = 0; i < tabs.size(); ++i) {
+            if (tabs[i]->SnapBack) {
+                if (static_cast<int>(i) != m_currentTab) {
+                    SetCurrentTab(static_cast<int>(i));
+                    m_view->HidePopupChild();
+                    m_view->OnCurrentTabChanged();
+                }
+                break;
+            }
+        }
+        break;
+    }
+    case timers::kMinimize:
+        KillTimer(m_hwnd, id);
+        Minimize();
+        break;
+    case timers::kStatus: {
+        m_status.Refresh(m_hwnd, m_fileChangePending ? kFullStatusMask : 0);
+        m_fileChangePending = false;
+        HWND foreground = GetForegroundWindow();
+        if (m_view && foreground != CeGetDesktopWindow() && foreground != m_floatingPanel.Hwnd()) {
+            m_view->HidePopupChild();
+        }
+        break;
+    }
+    case timers::kPostLoadRefresh:
+        KillTimer(m_hwnd, id);
+        Reload(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TodayItemWindow::StartUp() {
+    if (!IsAPIReady(SH_SHELL)) {
+        SetTimer(m_hwnd, timers::kStartup, kStartupRetryMs, nullptr);
+        return;
+    }
+    Step("startup");
+    m_messageWindow.Create(m_parent);
+    m_captionPopup.Create(m_hwnd);
+    m_floatingPanel.Create(m_hwnd);
+    Reload(true);
+    SHCHANGENOTIFYENTRY entry = {};
+    entry.dwEventMask = SHCNE_ALLEVENTS;
+    entry.pszWatchDir = nullptr;
+    m_changeNotifyRegistered = CeSHChangeNotifyRegister(m_hwnd, &entry) != FALSE;
+    Step("changenotify.register");
+}
+
+void TodayItemWindow::Reload(bool startup) {
+    Step("power.stop");
+    m_power.Stop();
+    bool trueVgaBefore = TrueVga();
+
+    Step("settings.load");
+    m_selectedShortcut = nullptr;
+    if (!m_settings.Load() && !m_loadFailureShown) {
+        // Said once: a broken file must not bury the Today screen in message boxes.
+        m_loadFailureShown = true;
+        Module::ShowMessage(m_hwnd, ids::kSettingsLoadFailed, MB_ICONEXCLAMATION);
+    }
+    UpdateSeparatorColour();
+    DWORD value = 0;
+    if (ReadItemDword(names::kCurrentTabValue, value)) {
+        m_currentTab = static_cast<int>(value & 0xFFFF);
+    }
+    CreateMenuFont();
+    if (TrueVga() != trueVgaBefore) {
+        Step("view.destroy");
+        m_view.reset();
+    }
+    SwitchView(m_settings.General.BehaviorMode);
+    if (m_view) {
+        int count = static_cast<int>(m_view->VisibleTabs().size());
+        if (m_currentTab < 0 || m_currentTab >= count) {
+            m_currentTab = count > 0 ? 0 : -1;
+        }
+    }
+    if (startup && m_settings.General.RunMinimized) {
+        WriteItemDword(names::kMinimizeOnRefreshValue, 1);
+    }
+    Step("trayicons.rebuild");
+    m_trayIcons.Rebuild(m_hwnd, m_settings);
+    Step("softkeys.assign");
+    m_softKeys.Assign(m_settings);
+    Step("messagewindow.reload");
+    m_messageWindow.Reload();
+    Step("status.restart");
+    SetTimer(m_hwnd, timers::kStatus, kStatusPeriodMs, nullptr);
+    m_status.Refresh(m_hwnd, kFullStatusMask);
+    Step("meterbar.rebuild");
+    m_meterBar.Rebuild(m_settings);
+    if (startup && m_settings.General.PostLoadRefresh > 0) {
+        SetTimer(m_hwnd, timers::kPostLoadRefresh, static_cast<UINT>(m_settings.General.PostLoadRefresh),
+                 nullptr);
+    }
+    Step("power.start");
+    m_power.Start(m_hwnd);
+}
+
+void TodayItemWindow::SwitchView(int type) {
+    if (IsMinimizeStored()) {
+        if (type == viewtype::kLoading) {
+            return;
+        }
+        type = viewtype::kMinimized;
+    }
+    if (!m_view || m_view->GetType() != type) {
+        m_view.reset();
+        switch (type) {
+        case viewtype::kMinimized:
+            m_view = std::make_unique<MinimizedView>(*this);
+            break;
+        case viewtype::kLoading:
+            m_view = std::make_unique<LoadingView>(*this);
+            break;
+        case viewtype::kNoTabs:
+            m_view = std::make_unique<NoTabsView>(*this);
+            break;
+        case viewtype::kThumbTabs:
+            m_view = std::make_unique<TabView>(*this, true);
+            break;
+        default:
+            m_view = std::make_unique<TabView>(*this, false);
+            break;
+        }
+    }
+    Step("view.switch");
+    m_view->SetScrollOffset(0);
+    m_view->ReloadTabs();
+    m_view->Relayout();
+    if (m_hwnd) {
+        InvalidateRect(m_hwnd, nullptr, FALSE);
+        UpdateWindow(m_hwnd);
+    }
+    int height = m_view->GetHeight();
+    PostMessageW(HWND_BROADCAST, Module::Messages().currentHeight, height == -1 ? 0 : height, 0);
+}
+
+LRESULT TodayItemWindow::OnQueryRefreshCache(TODAYLISTITEM* item) {
+    if (!item) {
+        return FALSE;
+    }
+    int desired = ScaleY(26);
+    if (m_view && m_view->GetType() != viewtype::kLoading && m_view->GetType() != viewtype::kMinimized &&
+        IsMinimizeStored()) {
+        // Minimized through a Today refresh: a Today screen that keeps its items
+        // across the refresh asks us again instead of creating us anew, so the
+        // stored state has to take effect here or the item would never collapse.
+        SwitchView(viewtype::kMinimized);
+    }
+    if (m_view && m_view->GetType() != viewtype::kLoading) {
+        desired = m_view->GetHeight();
+    } else if (IsMinimizeStored()) {
+        desired = -1;
+    } else {
+        DWORD last = 0;
+        if (ReadItemDword(names::kLastHeightValue, last)) {
+            desired = static_cast<int>(last);
+        }
+    }
+    int current = static_cast<int>(item->cyp);
+    if (desired == current || (current == 0 && desired == -1)) {
+        if (IsAPIReady(SH_SHELL) && m_meterBar.Hwnd()) {
+            SetWindowPos(m_meterBar.Hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+        return FALSE;
+    }
+    item->cyp = static_cast<DWORD>(desired);
+    if (current > 1 && m_settings.General.RefreshOnResize) {
+        PostMessageW(CeGetDesktopWindow(), WM_WININICHANGE, TODAY_SETTINGCHANGE_CODE, 0);
+    }
+    WriteItemDword(names::kLastHeightValue, static_cast<DWORD>(desired));
+    return TRUE;
+}
+
+LRESULT TodayItemWindow::OnReceivedSelection(WPARAM key) {
+    TabRecord* tab = CurrentTabRecord();
+    if (!m_settings.General.DPadSupport || !tab) {
+        return FALSE;
+    }
+    m_todaySelection = true;
+    if (m_selectionHold) {
+        return TRUE;
+    }
+    if (m_view && m_view->HandleKey(static_cast<int>(key), true)) {
+        ClearShortcutSelection();
+        return TRUE;
+    }
+    if (tab->Shortcuts.empty()) {
+        return FALSE;
+    }
+    SelectShortcut(tab->Shortcuts.front().get());
+    return TRUE;
+}
+
+LRESULT TodayItemWindow::OnLostSelection() {
+    m_todaySelection = false;
+    if (m_view) {
+        m_view->HidePopupChild();
+    }
+    if (m_hwnd) {
+        InvalidateRect(m_hwnd, nullptr, FALSE);
+    }
+    ClearShortcutSelection();
+    return FALSE;
+}
+
+void TodayItemWindow::SelectShortcut(ShortcutRecord* shortcut) {
+    m_selectedShortcut = shortcut;
+    if (m_hwnd) {
+        InvalidateRect(m_hwnd, nullptr, FALSE);
+        UpdateWindow(m_hwnd);
+    }
+}
+
+void TodayItemWindow::ClearShortcutSelection() {
+    SelectShortcut(nullptr);
+}
+
+void TodayItemWindow::OnFileChange(LPARAM lp) {
+    auto* notification = reinterpret_cast<FILECHANGENOTIFY*>(lp);
+    if (!notification) {
+        return;
+    }
+    switch (notification->fci.wEventId) {
+    case SHCNE_CREATE:
+    case SHCNE_DELETE:
+    case SHCNE_MKDIR:
+    case SHCNE_RMDIR:
+    case SHCNE_UPDATEDIR:
+        m_fileChangePending = true;
+        break;
+    case SHCNE_MEDIAINSERTED:
+    case SHCNE_MEDIAREMOVED:
+    case SHCNE_DRIVEREMOVED:
+    case SHCNE_DRIVEADD:
+        Step("cards.refresh");
+        if (m_settings.General.RefreshOnStorageCardChange) {
+            Reload(false);
+        }
+        m_fileChangePending = true;
+        break;
+    default:
+        break;
+    }
+    SHChangeNotifyFree(notification);
+}
+
+void TodayItemWindow::ToggleMinimized() {
+    if (m_view && m_view->GetType() == viewtype::kMinimized) {
+        DeleteItemValue(names::kMinimizeOnRefreshValue);
+        SwitchView(m_settings.General.BehaviorMode);
+    } else {
+        SetTimer(m_hwnd, timers::kMinimize, kMinimizeDelayMs, nullptr);
+    }
+}
+
+void TodayItemWindow::Minimize() {
+    WriteItemDword(names::kMinimizeOnRefreshValue, 1);
+    if (!m_settings.General.RefreshOnMinimize || m_settings.General.RefreshOnResize) {
+        SwitchView(viewtype::kMinimized);
+    } else {
+        SendMessageW(CeGetDesktopWindow(), WM_WININICHANGE, TODAY_SETTINGCHANGE_CODE, 0);
+    }
+}
+
+void TodayItemWindow::CreateMenuFont() {
+    if (m_menuFont) {
+        DeleteObject(m_menuFont);
+        m_menuFont = nullptr;
+    }
+    LOGFONTW font = {};
+    CeGetSystemFont(&font);
+    font.lfWeight = FW_BOLD;
+    font.lfHeight = ScaleY(13);
+    m_menuFont = CreateFontIndirectW(&font);
+}
+
+void TodayItemWindow::UpdateSeparatorColour() {
+    ColorValue colour = m_settings.General.LineSeparatorsColor;
+    if (colour == kAutomaticColor) {
+        m_separatorColour = SystemColour(kSeparatorColourIndex, kDefaultSeparatorColour);
+    } else {
+        m_separatorColour = ToColorRef(colour);
+    }
+}
+
+void TodayItemWindow::OnLauncherCode(int code) {
+    // The codes' actions (task manager, quick launch, soft keys, OK button) come
+    // with launching and the task manager.
+    Step("launcher.code");
+}
+
+void TodayItemWindow::StartScreenCapture(UINT delayMs) {
+    if (m_hwnd) {
+        SetTimer(m_hwnd, timers::kScreenCapture, delayMs, nullptr);
+    }
+}
+
+void TodayItemWindow::OnDisplaySettingChange() {
+    if (m_view) {
+        m_view->Relayout();
+    }
+    if (m_hwnd) {
+        InvalidateRect(m_hwnd, nullptr, FALSE);
+    }
+}
+
+void TodayItemWindow::Shutdown() {
+    Step("imaging.release");
+    if (m_comInitialized) {
+        CoUninitialize();
+        m_comInitialized = false;
+    }
+    Step("meterbar.destroy");
+    m_meterBar.Destroy();
+    Step("changenotify.deregister");
+    if (m_changeNotifyRegistered) {
+        CeSHChangeNotifyDeregister(m_hwnd);
+        m_changeNotifyRegistered = false;
+    }
+    Step("icons.free");
+    for (auto& tab : m_settings.Tabs()) {
+        for (auto& shortcut : tab->Shortcuts) {
+            shortcut->DropIcon();
+        }
+    }
+    Step("messagewindow.reload");
+    m_messageWindow.Reload();
+    Step("subwindows.destroy");
+    m_messageWindow.Destroy();
+    m_floatingPanel.Destroy();
+    m_captionPopup.Destroy();
+    Step("power.stop");
+    m_power.Stop();
+    Step("trayicons.remove");
+    m_trayIcons.RemoveAll(m_hwnd);
+    Step("softkeys.restore");
+    m_softKeys.Restore();
+    Step("status.kill");
+    KillTimer(m_hwnd, timers::kStatus);
+    Step("taskmanager.destroy");
+    m_taskManager.Destroy();
+    Step("class.unregister");
+    UnregisterClassW(names::kWindowClass, Module::Instance());
+}
+
+} // namespace norvane

@@ -1,0 +1,116 @@
+// The Today item's window: a child of the Today screen that owns the settings,
+// the current display view and every sub-window of the item, negotiates its
+// height with the Today screen and reloads when the settings change.
+#pragma once
+
+#include "ItemParts.h"
+#include "ItemView.h"
+#include "MessageWindow.h"
+#include "Settings.h"
+#include "SubWindows.h"
+#include "WindowBase.h"
+
+#include <functional>
+#include <memory>
+
+struct _TODAYLISTITEM;
+
+namespace norvane {
+
+class TodayItemWindow : public WindowBase {
+public:
+    TodayItemWindow();
+    ~TodayItemWindow() override;
+
+    // Creates the window as a child of the Today screen: screen-wide, 0 high.
+    bool Create(HWND parent);
+
+    Settings& GetSettings() { return m_settings; }
+    const Settings& GetSettings() const { return m_settings; }
+    ItemView* View() const { return m_view.get(); }
+    HWND Parent() const { return m_parent; }
+
+    // Index of the current tab in the view's visible tabs; -1 when there is none.
+    int CurrentTab() const { return m_currentTab; }
+    void SetCurrentTab(int index);
+    TabRecord* CurrentTabRecord() const;
+
+    COLORREF SeparatorColour() const { return m_separatorColour; }
+    HFONT MenuFont() const { return m_menuFont; }
+    bool HoldsTodaySelection() const { return m_todaySelection; }
+    bool FileChangePending() const { return m_fileChangePending; }
+
+    // Reloads the settings and rebuilds everything that depends on them.
+    void Reload(bool startup);
+    // Switches to the view of the given type (see viewtype), honouring a stored
+    // minimized state.
+    void SwitchView(int type);
+
+    // Hand-offs from the message window.
+    void OnLauncherCode(int code);
+    void StartScreenCapture(UINT delayMs);
+    void OnDisplaySettingChange();
+
+    // What the parts behind the window did last; read by tests and by later parts.
+    const PowerThread& Power() const { return m_power; }
+    const StatusRefresh& Status() const { return m_status; }
+    ShortcutRecord* SelectedShortcut() const { return m_selectedShortcut; }
+    void SelectShortcut(ShortcutRecord* shortcut);
+
+    // Receives a short name for each step of start-up, reload, view switching and
+    // shutdown as it runs, so that their order can be checked.
+    std::function<void(const char* step)> Trace;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    LRESULT OnCreate();
+    void OnTimer(UINT_PTR id);
+    void StartUp();
+    void Shutdown();
+    LRESULT OnQueryRefreshCache(_TODAYLISTITEM* item);
+    LRESULT OnReceivedSelection(WPARAM key);
+    LRESULT OnLostSelection();
+    void OnFileChange(LPARAM notification);
+    void ToggleMinimized();
+    void Minimize();
+    void CreateMenuFont();
+    void UpdateSeparatorColour();
+    void ClearShortcutSelection();
+    void Step(const char* step) {
+        if (Trace) {
+            Trace(step);
+        }
+    }
+
+    Settings m_settings;
+    std::unique_ptr<ItemView> m_view;
+    HWND m_parent = nullptr;
+    int m_currentTab = 0;
+    COLORREF m_separatorColour = 0;
+    HFONT m_menuFont = nullptr;
+    HMODULE m_ceShell = nullptr;
+    bool m_comInitialized = false;
+    bool m_fileChangePending = false;
+    bool m_todaySelection = false;
+    bool m_selectionHold = false;
+    bool m_changeNotifyRegistered = false;
+    POINT m_pressPoint{-1, -1};
+    int m_dragHoverTab = -1;
+    int m_taskManagerStep = 0;
+    ShortcutRecord* m_selectedShortcut = nullptr;
+    bool m_loadFailureShown = false;
+
+    MessageWindow m_messageWindow;
+    CaptionPopup m_captionPopup;
+    FloatingPanel m_floatingPanel;
+    TaskManagerPopup m_taskManager;
+    PowerThread m_power;
+    TrayIcons m_trayIcons;
+    SoftKeys m_softKeys;
+    StatusRefresh m_status;
+    MeterBarWindow m_meterBar;
+};
+
+} // namespace norvane
