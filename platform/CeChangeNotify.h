@@ -48,5 +48,8 @@ typedef struct _FILECHANGENOTIFY {
 // (a folder's contents changed), UPDATEITEM (a file was written), RENAMEITEM,
 // RENAMEFOLDER, MEDIAINSERTED / DRIVEADD and MEDIAREMOVED / DRIVEREMOVED.
 BOOL CeSHChangeNotifyRegister(HWND hwnd, LPSHCHANGENOTIFYENTRY pshcne);
+// Deregister every window before the module that links the stand-in is
+// unloaded: the watcher thread runs in that module and ends with the last
+// registration.
 BOOL CeSHChangeNotifyDeregister(HWND hwnd);
 void SHChangeNotifyFree(LPFILECHANGENOTIFY pfcn);

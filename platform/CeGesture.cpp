@@ -173,3 +173,45 @@ DWORD SHRecognizeGesture(SHRGINFO* shrg) {
     }
     return GN_CONTEXTMENU;
 }
+
+namespace {
+
+constexpr UINT_PTR kTapAndHoldSubclass = 0x4E564748; // "NVGH"
+
+LRESULT CALLBACK TapAndHoldProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_LBUTTONDOWN) {
+        POINT client{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        SHRGINFO info{sizeof info, hwnd, client, SHRG_RETURNCMD};
+        if (SHRecognizeGesture(&info) == GN_CONTEXTMENU) {
+            NMRGINFO notice{};
+            notice.hdr.hwndFrom = hwnd;
+            notice.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
+            notice.hdr.code = static_cast<UINT>(GN_CONTEXTMENU);
+            notice.ptAction = client;
+            ClientToScreen(hwnd, &notice.ptAction);
+            notice.dwItemSpec = static_cast<DWORD>(-1);
+            wchar_t className[32] = {};
+            GetClassNameW(hwnd, className, 32);
+            if (_wcsicmp(className, WC_LISTVIEWW) == 0) {
+                LVHITTESTINFO hit{};
+                hit.pt = client;
+                notice.dwItemSpec =
+                    static_cast<DWORD>(SendMessageW(hwnd, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            }
+            SendMessageW(GetParent(hwnd), WM_NOTIFY, notice.hdr.idFrom, reinterpret_cast<LPARAM>(&notice));
+            return 0;
+        }
+    } else if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, TapAndHoldProc, kTapAndHoldSubclass);
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+BOOL CeEnableTapAndHold(HWND control) {
+    if (!IsWindow(control)) {
+        return FALSE;
+    }
+    return SetWindowSubclass(control, TapAndHoldProc, kTapAndHoldSubclass, 0);
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 
@@ -28,6 +29,21 @@ typedef struct tagSHRGI {
 // answer is 0. The movement is measured from where the stylus is when the call
 // starts, not from ptDown (callers may pass a shifted point).
 DWORD SHRecognizeGesture(SHRGINFO* shrg);
+
+// The notification a control sends its parent on the device when the stylus is
+// held on it: WM_NOTIFY with hdr.code GN_CONTEXTMENU and this record.
+typedef struct tagNMRGINFO {
+    NMHDR hdr;
+    POINT ptAction;   // screen coordinates of the press
+    DWORD dwItemSpec; // list views: the item under the press, or (DWORD)-1
+} NMRGINFO, *PNMRGINFO;
+
+// Gives a desktop control (a list view, a tree view) the device's tap-and-hold:
+// a held stylus sends WM_NOTIFY GN_CONTEXTMENU with NMRGINFO to its parent and
+// the press goes no further; a tap or drag reaches the control as usual. The
+// device's own controls do this by themselves; here it is switched on per
+// control. The subclass removes itself when the control is destroyed.
+BOOL CeEnableTapAndHold(HWND control);
 
 namespace norvane::platform {
 

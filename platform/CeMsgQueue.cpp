@@ -237,7 +237,11 @@ BOOL ReadMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbBufferSize, LPDWORD lpN
             }
         }
         DWORD wait = Remaining(deadline, dwTimeout);
-        if (wait == 0 || WaitForSingleObject(q->notEmpty.Get(), wait) == WAIT_TIMEOUT) {
+        DWORD waited = wait == 0 ? WAIT_TIMEOUT : WaitForSingleObject(q->notEmpty.Get(), wait);
+        if (waited == WAIT_FAILED) {
+            return FALSE;
+        }
+        if (waited == WAIT_TIMEOUT) {
             // One last look: a message may have come just as time ran out.
             QueueLock lock(*q);
             if (q->header()->count == 0) {
@@ -281,7 +285,11 @@ BOOL WriteMsgQueue(HANDLE hMsgQ, LPVOID lpBuffer, DWORD cbDataSize, DWORD dwTime
             }
         }
         DWORD wait = Remaining(deadline, dwTimeout);
-        if (wait == 0 || WaitForSingleObject(q->notFull.Get(), wait) == WAIT_TIMEOUT) {
+        DWORD waited = wait == 0 ? WAIT_TIMEOUT : WaitForSingleObject(q->notFull.Get(), wait);
+        if (waited == WAIT_FAILED) {
+            return FALSE;
+        }
+        if (waited == WAIT_TIMEOUT) {
             QueueLock lock(*q);
             if (q->header()->count >= q->header()->maxMessages) {
                 SetLastError(ERROR_TIMEOUT);

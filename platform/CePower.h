@@ -132,7 +132,9 @@ inline DWORD CeGetSystemPowerStatusEx2(PSYSTEM_POWER_STATUS_EX2 status, DWORD le
 // (by any process) is written as one POWER_BROADCAST to each queue registered
 // here with PBT_POWERINFOCHANGE. Either handle of a queue may be given. The
 // registration ends with StopPowerNotifications or when that handle is closed
-// with CloseMsgQueue. Returns NULL on failure.
+// with CloseMsgQueue. Returns NULL on failure. The watcher thread runs in the
+// module that links the stand-in: end every registration before that module is
+// unloaded (the Today item closes its queues at WM_DESTROY).
 HANDLE RequestPowerNotifications(HANDLE hMsgQ, DWORD Flags);
 BOOL StopPowerNotifications(HANDLE h);
 

@@ -64,8 +64,12 @@ std::wstring TodayClassName() {
 std::wstring TaskBarClassName() {
     return WithSuffix(device::kTaskBarClass);
 }
-std::wstring MenuBarClassName() { return WithSuffix(device::kMenuBarClass); }
-std::wstring SipPreferenceMessageName() { return WithSuffix(device::kSipPreferenceMessage); }
+std::wstring MenuBarClassName() {
+    return WithSuffix(device::kMenuBarClass);
+}
+std::wstring SipPreferenceMessageName() {
+    return WithSuffix(device::kSipPreferenceMessage);
+}
 std::wstring ShellReadyEventName() {
     return WithSuffix(device::kShellReadyEvent);
 }

@@ -165,6 +165,18 @@ TEST_F(ChangeNotify, InsertingAndRemovingACardRaisesMediaEvents) {
     RemoveDirectoryW((L"C:" + device).c_str());
 }
 
+TEST_F(ChangeNotify, ACardInsertedByAnotherProcessIsSeen) {
+    Listener media(SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED);
+    std::wstring name = L"NvToolCard" + mSuffix;
+    ASSERT_TRUE(CreateDirectoryW((L"C:\\" + name).c_str(), nullptr));
+    std::wstring cardKey = mCardsKey + L"\\" + name;
+    ASSERT_EQ(norvane::platform::test::RunChild({L"write-dword", cardKey, L"Present", L"1"}), 0u);
+    EXPECT_TRUE(media.WaitFor(SHCNE_MEDIAINSERTED, L"\\" + name)) << Narrow(media.Dump());
+    ASSERT_EQ(norvane::platform::test::RunChild({L"write-dword", cardKey, L"Present", L"0"}), 0u);
+    EXPECT_TRUE(media.WaitFor(SHCNE_MEDIAREMOVED, L"\\" + name)) << Narrow(media.Dump());
+    RemoveDirectoryW((L"C:\\" + name).c_str());
+}
+
 TEST_F(ChangeNotify, RegistrationNeedsALiveWindow) {
     SHCHANGENOTIFYENTRY entry{SHCNE_ALLEVENTS, nullptr, TRUE};
     EXPECT_FALSE(CeSHChangeNotifyRegister(nullptr, &entry));

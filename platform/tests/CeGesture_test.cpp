@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <commctrl.h>
 
 namespace {
 
@@ -22,6 +22,9 @@ public:
         norvane::platform::SetStylusSource([this] { return Sample(); });
     }
     ~ScriptedStylus() { norvane::platform::SetStylusSource({}); }
+    // Samples read after the stylus lifted or moved away: an answer that
+    // comes at once reads none.
+    int samplesAfterChange() const { return mAfterChange; }
     ScriptedStylus(const ScriptedStylus&) = delete;
     ScriptedStylus& operator=(const ScriptedStylus&) = delete;
 
@@ -32,6 +35,12 @@ private:
         }
         StylusSample s{true, {100, 100}};
         bool late = GetTickCount64() - mStart >= mAfter;
+        if (late && (mThen == Then::Lift || mThen == Then::MoveFar)) {
+            if (mChanged) {
+                ++mAfterChange;
+            }
+            mChanged = true;
+        }
         switch (mThen) {
         case Then::StayStill:
             break;
@@ -52,6 +61,8 @@ private:
     Then mThen;
     DWORD mAfter;
     ULONGLONG mStart = 0;
+    bool mChanged = false;
+    int mAfterChange = 0;
 };
 
 DWORD Recognize(HWND hwnd, DWORD flags, ULONGLONG* elapsed = nullptr) {
@@ -87,9 +98,8 @@ TEST(Gesture, EarlyLiftIsATap) {
 
 TEST(Gesture, MovingAwayIsADrag) {
     ScriptedStylus stylus(ScriptedStylus::Then::MoveFar, 100);
-    ULONGLONG elapsed = 0;
-    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD, &elapsed), 0u);
-    EXPECT_LT(elapsed, norvane::platform::kGestureHoldMs);
+    EXPECT_EQ(Recognize(nullptr, SHRG_RETURNCMD), 0u);
+    EXPECT_EQ(stylus.samplesAfterChange(), 0) << "a drag must answer at once";
 }
 
 TEST(Gesture, LongDelayWaitsLonger) {
@@ -188,6 +198,53 @@ TEST_F(InjectedStylus, HoldAndTapWithTheRealStylus) {
         }
         return false;
     })) << "the release must still reach the window";
+}
+
+} // namespace
+
+namespace {
+
+// A list view's parent hears of a held stylus as the device's controls tell it.
+TEST(Gesture, HeldListViewRowNotifiesTheParent) {
+    INITCOMMONCONTROLSEX init{sizeof init, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&init);
+    RecordingWindow parent(L"NorvaneGestureParent");
+    NMRGINFO seen{};
+    int notices = 0;
+    parent.filter = [&](UINT message, WPARAM, LPARAM lParam) {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (message == WM_NOTIFY && header->code == static_cast<UINT>(GN_CONTEXTMENU)) {
+            seen = *reinterpret_cast<NMRGINFO*>(lParam);
+            ++notices;
+            return true;
+        }
+        return false;
+    };
+    HWND list =
+        CreateWindowExW(0, WC_LISTVIEWW, L"", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 200, 200,
+                        parent.Get(), reinterpret_cast<HMENU>(1007), GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(list, nullptr);
+    LVCOLUMNW column{LVCF_WIDTH, 0, 150};
+    ListView_InsertColumn(list, 0, &column);
+    wchar_t text[] = L"Calculator";
+    LVITEMW item{LVIF_TEXT, 0, 0, 0, 0, text};
+    ListView_InsertItem(list, &item);
+    RECT row;
+    ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+    ASSERT_TRUE(CeEnableTapAndHold(list));
+
+    ScriptedStylus stylus(ScriptedStylus::Then::StayStill, 0);
+    POINT press{row.left + 5, (row.top + row.bottom) / 2};
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(press.x, press.y));
+    ASSERT_EQ(notices, 1);
+    EXPECT_EQ(seen.hdr.hwndFrom, list);
+    EXPECT_EQ(seen.hdr.idFrom, 1007u);
+    EXPECT_EQ(seen.dwItemSpec, 0u) << "the row under the stylus";
+    POINT screen = press;
+    ClientToScreen(list, &screen);
+    EXPECT_EQ(seen.ptAction.x, screen.x);
+    EXPECT_EQ(seen.ptAction.y, screen.y);
+    DestroyWindow(list);
 }
 
 } // namespace
