@@ -30,16 +30,16 @@ bool Bitmap32::Allocate(int width, int height) {
     std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     if (count > kMaxPixels)
         return false;
-    red_ = NewPlane(count);
-    green_ = NewPlane(count);
-    blue_ = NewPlane(count);
-    alpha_ = NewPlane(count);
-    if (!red_ || !green_ || !blue_ || !alpha_) {
+    m_red = NewPlane(count);
+    m_green = NewPlane(count);
+    m_blue = NewPlane(count);
+    m_alpha = NewPlane(count);
+    if (!m_red || !m_green || !m_blue || !m_alpha) {
         Empty();
         return false;
     }
-    width_ = width;
-    height_ = height;
+    m_width = width;
+    m_height = height;
     return true;
 }
 
@@ -47,44 +47,44 @@ bool Bitmap32::CreateFilled(int width, int height, std::uint32_t colour, std::ui
     if (!Allocate(width, height))
         return false;
     std::size_t count = PixelCount();
-    std::memset(red_.get(), static_cast<int>(colour & 0xFF), count);
-    std::memset(green_.get(), static_cast<int>((colour >> 8) & 0xFF), count);
-    std::memset(blue_.get(), static_cast<int>((colour >> 16) & 0xFF), count);
-    std::memset(alpha_.get(), alpha, count);
+    std::memset(m_red.get(), static_cast<int>(colour & 0xFF), count);
+    std::memset(m_green.get(), static_cast<int>((colour >> 8) & 0xFF), count);
+    std::memset(m_blue.get(), static_cast<int>((colour >> 16) & 0xFF), count);
+    std::memset(m_alpha.get(), alpha, count);
     return true;
 }
 
 void Bitmap32::Empty() {
-    red_.reset();
-    green_.reset();
-    blue_.reset();
-    alpha_.reset();
-    width_ = 0;
-    height_ = 0;
+    m_red.reset();
+    m_green.reset();
+    m_blue.reset();
+    m_alpha.reset();
+    m_width = 0;
+    m_height = 0;
 }
 
 void Bitmap32::Exchange(Bitmap32& other) noexcept {
-    std::swap(red_, other.red_);
-    std::swap(green_, other.green_);
-    std::swap(blue_, other.blue_);
-    std::swap(alpha_, other.alpha_);
-    std::swap(width_, other.width_);
-    std::swap(height_, other.height_);
+    std::swap(m_red, other.m_red);
+    std::swap(m_green, other.m_green);
+    std::swap(m_blue, other.m_blue);
+    std::swap(m_alpha, other.m_alpha);
+    std::swap(m_width, other.m_width);
+    std::swap(m_height, other.m_height);
 }
 
 Bitmap32 Bitmap32::Halve() const {
     Bitmap32 result;
-    if (IsEmpty() || !result.Allocate(width_ / 2, height_ / 2))
+    if (IsEmpty() || !result.Allocate(m_width / 2, m_height / 2))
         return result;
-    const int w = result.width_;
-    const int h = result.height_;
-    const std::uint8_t* source[4] = {red_.get(), green_.get(), blue_.get(), alpha_.get()};
-    std::uint8_t* target[4] = {result.red_.get(), result.green_.get(), result.blue_.get(),
-                               result.alpha_.get()};
+    const int w = result.m_width;
+    const int h = result.m_height;
+    const std::uint8_t* source[4] = {m_red.get(), m_green.get(), m_blue.get(), m_alpha.get()};
+    std::uint8_t* target[4] = {result.m_red.get(), result.m_green.get(), result.m_blue.get(),
+                               result.m_alpha.get()};
     for (int plane = 0; plane < 4; ++plane) {
         for (int y = 0; y < h; ++y) {
-            const std::uint8_t* top = source[plane] + static_cast<std::size_t>(2 * y) * width_;
-            const std::uint8_t* bottom = top + width_;
+            const std::uint8_t* top = source[plane] + static_cast<std::size_t>(2 * y) * m_width;
+            const std::uint8_t* bottom = top + m_width;
             std::uint8_t* out = target[plane] + static_cast<std::size_t>(y) * w;
             for (int x = 0; x < w; ++x) {
                 unsigned sum = top[2 * x] + top[2 * x + 1] + bottom[2 * x] + bottom[2 * x + 1];

@@ -32,7 +32,7 @@ public:
 
     // Frees the planes; width and height become 0.
     void Empty();
-    bool IsEmpty() const { return !alpha_; }
+    bool IsEmpty() const { return !m_alpha; }
 
     // Swaps planes and sizes with another image without copying.
     void Exchange(Bitmap32& other) noexcept;
@@ -42,26 +42,26 @@ public:
     // Empty when the result would have no pixels.
     Bitmap32 Halve() const;
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    std::size_t PixelCount() const { return static_cast<std::size_t>(width_) * height_; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    std::size_t PixelCount() const { return static_cast<std::size_t>(m_width) * m_height; }
 
-    std::uint8_t* Red() { return red_.get(); }
-    std::uint8_t* Green() { return green_.get(); }
-    std::uint8_t* Blue() { return blue_.get(); }
-    std::uint8_t* Alpha() { return alpha_.get(); }
-    const std::uint8_t* Red() const { return red_.get(); }
-    const std::uint8_t* Green() const { return green_.get(); }
-    const std::uint8_t* Blue() const { return blue_.get(); }
-    const std::uint8_t* Alpha() const { return alpha_.get(); }
+    std::uint8_t* Red() { return m_red.get(); }
+    std::uint8_t* Green() { return m_green.get(); }
+    std::uint8_t* Blue() { return m_blue.get(); }
+    std::uint8_t* Alpha() { return m_alpha.get(); }
+    const std::uint8_t* Red() const { return m_red.get(); }
+    const std::uint8_t* Green() const { return m_green.get(); }
+    const std::uint8_t* Blue() const { return m_blue.get(); }
+    const std::uint8_t* Alpha() const { return m_alpha.get(); }
 
 private:
-    std::unique_ptr<std::uint8_t[]> red_;
-    std::unique_ptr<std::uint8_t[]> green_;
-    std::unique_ptr<std::uint8_t[]> blue_;
-    std::unique_ptr<std::uint8_t[]> alpha_;
-    int width_ = 0;
-    int height_ = 0;
+    std::unique_ptr<std::uint8_t[]> m_red;
+    std::unique_ptr<std::uint8_t[]> m_green;
+    std::unique_ptr<std::uint8_t[]> m_blue;
+    std::unique_ptr<std::uint8_t[]> m_alpha;
+    int m_width = 0;
+    int m_height = 0;
 };
 
 } // namespace norvane

@@ -30,48 +30,48 @@ bool Fail(Bitmap32& image, TgaError* error, TgaError why) {
 class PixelWriter {
 public:
     PixelWriter(Bitmap32& image, bool topFirst)
-        : image_(image), width_(static_cast<std::size_t>(image.Width())),
-          rows_(static_cast<std::size_t>(image.Height())), topFirst_(topFirst) {
+        : m_image(image), m_width(static_cast<std::size_t>(image.Width())),
+          m_rows(static_cast<std::size_t>(image.Height())), m_topFirst(topFirst) {
         StartRow();
     }
 
-    bool Done() const { return fileRow_ == rows_; }
+    bool Done() const { return m_fileRow == m_rows; }
 
     // Writes one pixel (blue, green, red, alpha) and advances; false when the
     // image is already full.
     bool Put(std::uint8_t b, std::uint8_t g, std::uint8_t r, std::uint8_t a) {
         if (Done())
             return false;
-        image_.Red()[index_] = r;
-        image_.Green()[index_] = g;
-        image_.Blue()[index_] = b;
-        image_.Alpha()[index_] = a;
-        ++index_;
-        if (++column_ == width_) {
-            ++fileRow_;
+        m_image.Red()[m_index] = r;
+        m_image.Green()[m_index] = g;
+        m_image.Blue()[m_index] = b;
+        m_image.Alpha()[m_index] = a;
+        ++m_index;
+        if (++m_column == m_width) {
+            ++m_fileRow;
             StartRow();
         }
         return true;
     }
 
-    std::size_t Remaining() const { return Done() ? 0 : (rows_ - fileRow_) * width_ - column_; }
+    std::size_t Remaining() const { return Done() ? 0 : (m_rows - m_fileRow) * m_width - m_column; }
 
 private:
     void StartRow() {
-        column_ = 0;
+        m_column = 0;
         if (Done())
             return;
-        std::size_t row = topFirst_ ? fileRow_ : rows_ - 1 - fileRow_;
-        index_ = row * width_;
+        std::size_t row = m_topFirst ? m_fileRow : m_rows - 1 - m_fileRow;
+        m_index = row * m_width;
     }
 
-    Bitmap32& image_;
-    std::size_t width_;
-    std::size_t rows_;
-    bool topFirst_;
-    std::size_t fileRow_ = 0;
-    std::size_t column_ = 0;
-    std::size_t index_ = 0;
+    Bitmap32& m_image;
+    std::size_t m_width;
+    std::size_t m_rows;
+    bool m_topFirst;
+    std::size_t m_fileRow = 0;
+    std::size_t m_column = 0;
+    std::size_t m_index = 0;
 };
 
 } // namespace

@@ -84,29 +84,29 @@ constexpr size_t kMaxKnownFolders = 16384;
 class DriveWatch {
 public:
     bool Open() {
-        mFolder.Reset(CreateFileW(L"C:\\", FILE_LIST_DIRECTORY,
+        m_folder.Reset(CreateFileW(L"C:\\", FILE_LIST_DIRECTORY,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
-        mEvent.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        return mFolder && mEvent && Issue();
+        m_event.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        return m_folder && m_event && Issue();
     }
     bool Issue() {
-        mOverlapped = OVERLAPPED{};
-        mOverlapped.hEvent = mEvent.Get();
-        mPending =
-            ReadDirectoryChangesW(mFolder.Get(), mBuffer.data(), static_cast<DWORD>(mBuffer.size() * 4), TRUE,
-                                  kDriveFilter, nullptr, &mOverlapped, nullptr) != 0;
-        return mPending;
+        m_overlapped = OVERLAPPED{};
+        m_overlapped.hEvent = m_event.Get();
+        m_pending =
+            ReadDirectoryChangesW(m_folder.Get(), m_buffer.data(), static_cast<DWORD>(m_buffer.size() * 4), TRUE,
+                                  kDriveFilter, nullptr, &m_overlapped, nullptr) != 0;
+        return m_pending;
     }
-    HANDLE Event() const { return mEvent.Get(); }
+    HANDLE Event() const { return m_event.Get(); }
     // The finished read as (action, device path) pairs; false when it overflowed.
     bool Collect(std::vector<std::pair<DWORD, std::wstring>>& changes) {
         DWORD bytes = 0;
-        mPending = false;
-        if (!GetOverlappedResult(mFolder.Get(), &mOverlapped, &bytes, FALSE) || bytes == 0) {
+        m_pending = false;
+        if (!GetOverlappedResult(m_folder.Get(), &m_overlapped, &bytes, FALSE) || bytes == 0) {
             return false;
         }
-        const BYTE* base = reinterpret_cast<const BYTE*>(mBuffer.data());
+        const BYTE* base = reinterpret_cast<const BYTE*>(m_buffer.data());
         for (DWORD offset = 0; offset + sizeof(FILE_NOTIFY_INFORMATION) <= bytes;) {
             auto* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(base + offset);
             if (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) + info->FileNameLength > bytes) {
@@ -123,20 +123,20 @@ public:
         return true;
     }
     void Cancel() {
-        if (mPending) {
-            CancelIo(mFolder.Get());
+        if (m_pending) {
+            CancelIo(m_folder.Get());
             DWORD bytes = 0;
-            GetOverlappedResult(mFolder.Get(), &mOverlapped, &bytes, TRUE);
-            mPending = false;
+            GetOverlappedResult(m_folder.Get(), &m_overlapped, &bytes, TRUE);
+            m_pending = false;
         }
     }
 
 private:
-    UniqueHandle mFolder;
-    UniqueHandle mEvent;
-    OVERLAPPED mOverlapped{};
-    bool mPending = false;
-    std::vector<DWORD> mBuffer = std::vector<DWORD>(16 * 1024); // DWORD-aligned, 64 KB
+    UniqueHandle m_folder;
+    UniqueHandle m_event;
+    OVERLAPPED m_overlapped{};
+    bool m_pending = false;
+    std::vector<DWORD> m_buffer = std::vector<DWORD>(16 * 1024); // DWORD-aligned, 64 KB
 };
 
 class ChangeNotifier {
@@ -149,13 +149,13 @@ public:
                 r.watchDir.pop_back();
             }
         }
-        std::lock_guard<std::mutex> guard(mLock);
-        auto it = std::find_if(mRegistrations.begin(), mRegistrations.end(),
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto it = std::find_if(m_registrations.begin(), m_registrations.end(),
                                [&](const Registration& x) { return x.hwnd == hwnd; });
-        if (it != mRegistrations.end()) {
+        if (it != m_registrations.end()) {
             *it = r;
         } else {
-            mRegistrations.push_back(r);
+            m_registrations.push_back(r);
         }
         return StartLocked();
     }
@@ -164,14 +164,14 @@ public:
         UniqueHandle thread;
         bool found = false;
         {
-            std::lock_guard<std::mutex> guard(mLock);
-            auto gone = std::remove_if(mRegistrations.begin(), mRegistrations.end(),
+            std::lock_guard<std::mutex> guard(m_lock);
+            auto gone = std::remove_if(m_registrations.begin(), m_registrations.end(),
                                        [&](const Registration& x) { return x.hwnd == hwnd; });
-            found = gone != mRegistrations.end();
-            mRegistrations.erase(gone, mRegistrations.end());
-            if (mRegistrations.empty() && mThread) {
-                SetEvent(mStop.Get());
-                thread = std::move(mThread);
+            found = gone != m_registrations.end();
+            m_registrations.erase(gone, m_registrations.end());
+            if (m_registrations.empty() && m_thread) {
+                SetEvent(m_stop.Get());
+                thread = std::move(m_thread);
             }
         }
         if (thread) {
@@ -182,23 +182,23 @@ public:
 
 private:
     bool StartLocked() {
-        if (mThread) {
+        if (m_thread) {
             return true;
         }
-        mStop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!mStop || !ready) {
+        if (!m_stop || !ready) {
             return false;
         }
-        mReady = ready.Get();
-        mThread.Reset(CreateThread(nullptr, 0, &ChangeNotifier::ThreadMain, this, 0, nullptr));
-        if (!mThread) {
+        m_ready = ready.Get();
+        m_thread.Reset(CreateThread(nullptr, 0, &ChangeNotifier::ThreadMain, this, 0, nullptr));
+        if (!m_thread) {
             return false;
         }
         // Changes made after registration returns must be seen.
-        HANDLE waits[] = {ready.Get(), mThread.Get()};
+        HANDLE waits[] = {ready.Get(), m_thread.Get()};
         WaitForMultipleObjects(2, waits, FALSE, 5000);
-        mReady = nullptr;
+        m_ready = nullptr;
         return true;
     }
 
@@ -220,14 +220,14 @@ private:
                                                        cardsChanged.Get(), TRUE) == ERROR_SUCCESS;
         };
         bool cardsArmed = armCards();
-        mCards = norvane::platform::PresentCardNames();
+        m_cards = norvane::platform::PresentCardNames();
         if (driveOk) {
             VisitFolders(L"\\");
         }
-        SetEvent(mReady);
+        SetEvent(m_ready);
 
         for (;;) {
-            HANDLE waits[] = {mStop.Get(), driveOk ? drive.Event() : mStop.Get(), cardsChanged.Get()};
+            HANDLE waits[] = {m_stop.Get(), driveOk ? drive.Event() : m_stop.Get(), cardsChanged.Get()};
             // Without a card key notification, look at the cards every second.
             DWORD rc = WaitForMultipleObjects(3, waits, FALSE, cardsArmed ? INFINITE : 1000);
             if (rc == WAIT_OBJECT_0 || rc == WAIT_FAILED) {
@@ -248,7 +248,7 @@ private:
             }
         }
         drive.Cancel();
-        mKnownFolders.clear();
+        m_knownFolders.clear();
     }
 
     // Wine extends a tree watch to a folder that existed before the watch only
@@ -256,14 +256,14 @@ private:
     // all, so that a removal can be told apart from a file's.
     void VisitFolders(const std::wstring& devicePath) {
         std::vector<std::wstring> pending{devicePath};
-        while (!pending.empty() && mKnownFolders.size() < kMaxKnownFolders) {
+        while (!pending.empty() && m_knownFolders.size() < kMaxKnownFolders) {
             std::wstring path = std::move(pending.back());
             pending.pop_back();
             std::wstring host = norvane::platform::ToHostPath(path);
             UniqueHandle touch(CreateFileW(host.c_str(), FILE_LIST_DIRECTORY,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-            mKnownFolders.insert(Folded(path));
+            m_knownFolders.insert(Folded(path));
             if (host.back() != L'\\') {
                 host += L'\\';
             }
@@ -298,7 +298,7 @@ private:
                 }
                 break;
             case FILE_ACTION_REMOVED: {
-                bool wasFolder = mKnownFolders.erase(Folded(path)) != 0;
+                bool wasFolder = m_knownFolders.erase(Folded(path)) != 0;
                 Post(wasFolder ? SHCNE_RMDIR : SHCNE_DELETE, path);
                 break;
             }
@@ -307,7 +307,7 @@ private:
                 break;
             case FILE_ACTION_RENAMED_OLD_NAME:
                 renamedFrom = path;
-                mKnownFolders.erase(Folded(path));
+                m_knownFolders.erase(Folded(path));
                 break;
             case FILE_ACTION_RENAMED_NEW_NAME:
                 Post(isFolder ? SHCNE_RENAMEFOLDER : SHCNE_RENAMEITEM,
@@ -338,29 +338,29 @@ private:
             return std::any_of(list.begin(), list.end(),
                                [&](const std::wstring& x) { return EqualNoCase(x, name); });
         };
-        for (const std::wstring& name : mCards) {
+        for (const std::wstring& name : m_cards) {
             if (!contains(now, name)) {
                 Post(SHCNE_MEDIAREMOVED, L"\\" + name);
                 Post(SHCNE_DRIVEREMOVED, L"\\" + name);
             }
         }
         for (const std::wstring& name : now) {
-            if (!contains(mCards, name)) {
+            if (!contains(m_cards, name)) {
                 Post(SHCNE_DRIVEADD, L"\\" + name);
                 Post(SHCNE_MEDIAINSERTED, L"\\" + name);
             }
         }
-        mCards = std::move(now);
+        m_cards = std::move(now);
     }
 
     void Post(LONG event, const std::wstring& item1, const std::wstring& item2 = {}) {
         const bool media =
             (event & (SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED | SHCNE_DRIVEADD | SHCNE_DRIVEREMOVED)) != 0;
-        std::lock_guard<std::mutex> guard(mLock);
-        for (auto it = mRegistrations.begin(); it != mRegistrations.end();) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (auto it = m_registrations.begin(); it != m_registrations.end();) {
             if (!IsWindow(it->hwnd)) {
                 // Destroyed without deregistering.
-                it = mRegistrations.erase(it);
+                it = m_registrations.erase(it);
                 continue;
             }
             const Registration& r = *it++;
@@ -379,14 +379,14 @@ private:
         }
     }
 
-    std::mutex mLock;
-    std::vector<Registration> mRegistrations;
-    UniqueHandle mThread;
-    UniqueHandle mStop;
-    HANDLE mReady = nullptr;
+    std::mutex m_lock;
+    std::vector<Registration> m_registrations;
+    UniqueHandle m_thread;
+    UniqueHandle m_stop;
+    HANDLE m_ready = nullptr;
     // Watcher thread only:
-    std::vector<std::wstring> mCards;
-    std::set<std::wstring> mKnownFolders; // upper-cased device paths
+    std::vector<std::wstring> m_cards;
+    std::set<std::wstring> m_knownFolders; // upper-cased device paths
 };
 
 ChangeNotifier& Notifier() {

@@ -41,10 +41,10 @@ bool ReleaseQueued() {
 // stylus is held, in a small topmost popup that never takes the focus.
 class HoldAnimation {
 public:
-    HoldAnimation(POINT center, int dpi) : mCenter(center) {
-        mRadius = MulDiv(14, dpi, 96);
-        mDot = std::max(2, MulDiv(3, dpi, 96));
-        int size = 2 * (mRadius + mDot) + 2;
+    HoldAnimation(POINT center, int dpi) : m_center(center) {
+        m_radius = MulDiv(14, dpi, 96);
+        m_dot = std::max(2, MulDiv(3, dpi, 96));
+        int size = 2 * (m_radius + m_dot) + 2;
         static const wchar_t* kClass = [] {
             WNDCLASSW wc{};
             wc.lpfnWndProc = DefWindowProcW;
@@ -53,33 +53,33 @@ public:
             RegisterClassW(&wc);
             return L"NorvaneHoldDots";
         }();
-        mWindow = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_TRANSPARENT |
+        m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_TRANSPARENT |
                                       WS_EX_NOACTIVATE,
                                   kClass, L"", WS_POPUP, center.x - size / 2, center.y - size / 2, size, size,
                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        if (mWindow != nullptr) {
-            SetLayeredWindowAttributes(mWindow, RGB(255, 255, 255), 0, LWA_COLORKEY);
-            ShowWindow(mWindow, SW_SHOWNOACTIVATE);
+        if (m_window != nullptr) {
+            SetLayeredWindowAttributes(m_window, RGB(255, 255, 255), 0, LWA_COLORKEY);
+            ShowWindow(m_window, SW_SHOWNOACTIVATE);
         }
-        mSize = size;
+        m_size = size;
     }
     ~HoldAnimation() {
-        if (mWindow != nullptr) {
-            DestroyWindow(mWindow);
+        if (m_window != nullptr) {
+            DestroyWindow(m_window);
         }
     }
     HoldAnimation(const HoldAnimation&) = delete;
     HoldAnimation& operator=(const HoldAnimation&) = delete;
 
     void Show(double fraction) {
-        if (mWindow == nullptr) {
+        if (m_window == nullptr) {
             return;
         }
-        HDC dc = GetDC(mWindow);
+        HDC dc = GetDC(m_window);
         if (dc == nullptr) {
             return;
         }
-        RECT all{0, 0, mSize, mSize};
+        RECT all{0, 0, m_size, m_size};
         FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
         HGDIOBJ oldBrush = SelectObject(dc, red);
@@ -88,22 +88,22 @@ public:
         int shown = static_cast<int>(fraction * kDots + 0.5);
         for (int i = 0; i < shown && i < kDots; ++i) {
             double angle = -3.14159265358979 / 2 + i * 2 * 3.14159265358979 / kDots;
-            int x = mSize / 2 + static_cast<int>(std::lround(mRadius * std::cos(angle)));
-            int y = mSize / 2 + static_cast<int>(std::lround(mRadius * std::sin(angle)));
-            Ellipse(dc, x - mDot, y - mDot, x + mDot + 1, y + mDot + 1);
+            int x = m_size / 2 + static_cast<int>(std::lround(m_radius * std::cos(angle)));
+            int y = m_size / 2 + static_cast<int>(std::lround(m_radius * std::sin(angle)));
+            Ellipse(dc, x - m_dot, y - m_dot, x + m_dot + 1, y + m_dot + 1);
         }
         SelectObject(dc, oldPen);
         SelectObject(dc, oldBrush);
         DeleteObject(red);
-        ReleaseDC(mWindow, dc);
+        ReleaseDC(m_window, dc);
     }
 
 private:
-    POINT mCenter;
-    HWND mWindow = nullptr;
-    int mRadius = 14;
-    int mDot = 3;
-    int mSize = 0;
+    POINT m_center;
+    HWND m_window = nullptr;
+    int m_radius = 14;
+    int m_dot = 3;
+    int m_size = 0;
 };
 
 } // namespace

@@ -75,22 +75,22 @@ std::shared_ptr<QueueHandle> Find(HANDLE h) {
 // Holds the queue's mutex; an abandoned mutex (a writer died) still guards.
 class QueueLock {
 public:
-    explicit QueueLock(const QueueHandle& q) : mMutex(q.mutex.Get()) {
-        DWORD rc = WaitForSingleObject(mMutex, INFINITE);
-        mHeld = rc == WAIT_OBJECT_0 || rc == WAIT_ABANDONED;
+    explicit QueueLock(const QueueHandle& q) : m_mutex(q.mutex.Get()) {
+        DWORD rc = WaitForSingleObject(m_mutex, INFINITE);
+        m_held = rc == WAIT_OBJECT_0 || rc == WAIT_ABANDONED;
     }
     ~QueueLock() {
-        if (mHeld) {
-            ReleaseMutex(mMutex);
+        if (m_held) {
+            ReleaseMutex(m_mutex);
         }
     }
     QueueLock(const QueueLock&) = delete;
     QueueLock& operator=(const QueueLock&) = delete;
-    bool held() const { return mHeld; }
+    bool held() const { return m_held; }
 
 private:
-    HANDLE mMutex;
-    bool mHeld = false;
+    HANDLE m_mutex;
+    bool m_held = false;
 };
 
 // Brings both events in line with the count; called with the lock held.

@@ -67,12 +67,12 @@ public:
         if (writer == nullptr) {
             return nullptr;
         }
-        std::lock_guard<std::mutex> guard(mLock);
+        std::lock_guard<std::mutex> guard(m_lock);
         if (!StartLocked()) {
             CloseMsgQueue(writer);
             return nullptr;
         }
-        mRegistrations.push_back(Registration{userQueue, writer, flags});
+        m_registrations.push_back(Registration{userQueue, writer, flags});
         return writer;
     }
 
@@ -81,18 +81,18 @@ public:
         std::vector<HANDLE> writers;
         UniqueHandle thread;
         {
-            std::lock_guard<std::mutex> guard(mLock);
+            std::lock_guard<std::mutex> guard(m_lock);
             auto gone =
-                std::stable_partition(mRegistrations.begin(), mRegistrations.end(), [&](const auto& r) {
+                std::stable_partition(m_registrations.begin(), m_registrations.end(), [&](const auto& r) {
                     return r.userQueue != handle && r.writeQueue != handle;
                 });
-            for (auto it = gone; it != mRegistrations.end(); ++it) {
+            for (auto it = gone; it != m_registrations.end(); ++it) {
                 writers.push_back(it->writeQueue);
             }
-            mRegistrations.erase(gone, mRegistrations.end());
-            if (mRegistrations.empty() && mThread) {
-                SetEvent(mStop.Get());
-                thread = std::move(mThread);
+            m_registrations.erase(gone, m_registrations.end());
+            if (m_registrations.empty() && m_thread) {
+                SetEvent(m_stop.Get());
+                thread = std::move(m_thread);
             }
         }
         if (thread) {
@@ -106,23 +106,23 @@ public:
 
 private:
     bool StartLocked() {
-        if (mThread) {
+        if (m_thread) {
             return true;
         }
-        mStop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        m_stop.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        if (!mStop || !ready) {
+        if (!m_stop || !ready) {
             return false;
         }
-        mReady = ready.Get();
-        mThread.Reset(CreateThread(nullptr, 0, &PowerNotifier::ThreadMain, this, 0, nullptr));
-        if (!mThread) {
+        m_ready = ready.Get();
+        m_thread.Reset(CreateThread(nullptr, 0, &PowerNotifier::ThreadMain, this, 0, nullptr));
+        if (!m_thread) {
             return false;
         }
         // The watcher must be armed before the caller can change the state.
-        HANDLE waits[] = {ready.Get(), mThread.Get()};
+        HANDLE waits[] = {ready.Get(), m_thread.Get()};
         WaitForMultipleObjects(2, waits, FALSE, 5000);
-        mReady = nullptr;
+        m_ready = nullptr;
         return true;
     }
 
@@ -136,7 +136,7 @@ private:
         std::wstring path = norvane::platform::DeviceStateKey();
         if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_NOTIFY | KEY_READ, nullptr,
                             key.Put(), nullptr) != ERROR_SUCCESS) {
-            SetEvent(mReady);
+            SetEvent(m_ready);
             return;
         }
         UniqueHandle changed(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -146,8 +146,8 @@ private:
         };
         bool armed = arm();
         PowerSnapshot last = ReadPower();
-        SetEvent(mReady);
-        HANDLE stop = mStop.Get();
+        SetEvent(m_ready);
+        HANDLE stop = m_stop.Get();
         for (;;) {
             HANDLE waits[] = {stop, changed.Get()};
             // Without a working notification, look every half second.
@@ -187,8 +187,8 @@ private:
         info.bBackupBatteryLifePercent = s.backupPercent;
         std::memcpy(buffer + offsetof(POWER_BROADCAST, SystemPowerState), &info, sizeof info);
 
-        std::lock_guard<std::mutex> guard(mLock);
-        for (const Registration& r : mRegistrations) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        for (const Registration& r : m_registrations) {
             if (r.flags & PBT_POWERINFOCHANGE) {
                 // A full queue drops the notice, as on the device.
                 WriteMsgQueue(r.writeQueue, buffer, sizeof buffer, 0, 0);
@@ -196,11 +196,11 @@ private:
         }
     }
 
-    std::mutex mLock;
-    std::vector<Registration> mRegistrations;
-    UniqueHandle mThread;
-    UniqueHandle mStop;
-    HANDLE mReady = nullptr;
+    std::mutex m_lock;
+    std::vector<Registration> m_registrations;
+    UniqueHandle m_thread;
+    UniqueHandle m_stop;
+    HANDLE m_ready = nullptr;
 };
 
 PowerNotifier& Notifier() {

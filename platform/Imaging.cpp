@@ -22,26 +22,26 @@ public:
     ~ComPtr() { Reset(); }
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
-    T* Get() const { return ptr_; }
+    T* Get() const { return m_ptr; }
     T** Put() {
         Reset();
-        return &ptr_;
+        return &m_ptr;
     }
-    T* operator->() const { return ptr_; }
-    explicit operator bool() const { return ptr_ != nullptr; }
+    T* operator->() const { return m_ptr; }
+    explicit operator bool() const { return m_ptr != nullptr; }
     T* Detach() {
-        T* p = ptr_;
-        ptr_ = nullptr;
+        T* p = m_ptr;
+        m_ptr = nullptr;
         return p;
     }
     void Reset() {
-        if (ptr_)
-            ptr_->Release();
-        ptr_ = nullptr;
+        if (m_ptr)
+            m_ptr->Release();
+        m_ptr = nullptr;
     }
 
 private:
-    T* ptr_ = nullptr;
+    T* m_ptr = nullptr;
 };
 
 // A decoded picture: straight B, G, R, A bytes, top row first.
@@ -117,7 +117,7 @@ HRESULT DecodeFrame(IWICImagingFactory* wic, IWICBitmapDecoder* decoder, Picture
 
 class Image final : public IImage {
 public:
-    explicit Image(Picture&& picture) : picture_(std::move(picture)) {}
+    explicit Image(Picture&& picture) : m_picture(std::move(picture)) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object)
@@ -130,9 +130,9 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
+        ULONG left = --m_refs;
         if (left == 0)
             delete this;
         return left;
@@ -141,8 +141,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetPhysicalDimension(SIZE* size) override {
         if (!size)
             return E_POINTER;
-        size->cx = static_cast<LONG>(picture_.width * kHimetricPerInch / picture_.xdpi + 0.5);
-        size->cy = static_cast<LONG>(picture_.height * kHimetricPerInch / picture_.ydpi + 0.5);
+        size->cx = static_cast<LONG>(m_picture.width * kHimetricPerInch / m_picture.xdpi + 0.5);
+        size->cy = static_cast<LONG>(m_picture.height * kHimetricPerInch / m_picture.ydpi + 0.5);
         return S_OK;
     }
 
@@ -150,16 +150,16 @@ public:
         if (!info)
             return E_POINTER;
         std::memset(info, 0, sizeof *info);
-        info->RawDataFormat = picture_.format;
+        info->RawDataFormat = m_picture.format;
         info->PixelFormat = PixelFormat32bppARGB;
-        info->Width = picture_.width;
-        info->Height = picture_.height;
-        info->TileWidth = picture_.width;
+        info->Width = m_picture.width;
+        info->Height = m_picture.height;
+        info->TileWidth = m_picture.width;
         info->TileHeight = 1;
-        info->Xdpi = picture_.xdpi;
-        info->Ydpi = picture_.ydpi;
+        info->Xdpi = m_picture.xdpi;
+        info->Ydpi = m_picture.ydpi;
         info->Flags = ImageFlagsColorSpaceRGB | ImageFlagsReadOnly | ImageFlagsHasRealPixelSize |
-                      (picture_.hasAlpha ? ImageFlagsHasAlpha | ImageFlagsHasTranslucent : 0);
+                      (m_picture.hasAlpha ? ImageFlagsHasAlpha | ImageFlagsHasTranslucent : 0);
         return S_OK;
     }
 
@@ -175,24 +175,24 @@ private:
     HRESULT CopyInto32(HDC hdc, const RECT& dst, const RECT& src) const;
     HRESULT BlendOnto(HDC hdc, const RECT& dst, const RECT& src) const;
 
-    std::atomic<ULONG> refs_{1};
-    Picture picture_;
+    std::atomic<ULONG> m_refs{1};
+    Picture m_picture;
 };
 
 HRESULT Image::Draw(HDC hdc, const RECT* dstRect, const RECT* srcRect) {
     if (!hdc || !dstRect)
         return E_INVALIDARG;
-    RECT src{0, 0, static_cast<LONG>(picture_.width), static_cast<LONG>(picture_.height)};
+    RECT src{0, 0, static_cast<LONG>(m_picture.width), static_cast<LONG>(m_picture.height)};
     if (srcRect) {
         // The source rectangle comes in 0.01 mm.
-        src.left = static_cast<LONG>(srcRect->left * picture_.xdpi / kHimetricPerInch + 0.5);
-        src.right = static_cast<LONG>(srcRect->right * picture_.xdpi / kHimetricPerInch + 0.5);
-        src.top = static_cast<LONG>(srcRect->top * picture_.ydpi / kHimetricPerInch + 0.5);
-        src.bottom = static_cast<LONG>(srcRect->bottom * picture_.ydpi / kHimetricPerInch + 0.5);
-        src.left = std::clamp<LONG>(src.left, 0, picture_.width);
-        src.right = std::clamp<LONG>(src.right, 0, picture_.width);
-        src.top = std::clamp<LONG>(src.top, 0, picture_.height);
-        src.bottom = std::clamp<LONG>(src.bottom, 0, picture_.height);
+        src.left = static_cast<LONG>(srcRect->left * m_picture.xdpi / kHimetricPerInch + 0.5);
+        src.right = static_cast<LONG>(srcRect->right * m_picture.xdpi / kHimetricPerInch + 0.5);
+        src.top = static_cast<LONG>(srcRect->top * m_picture.ydpi / kHimetricPerInch + 0.5);
+        src.bottom = static_cast<LONG>(srcRect->bottom * m_picture.ydpi / kHimetricPerInch + 0.5);
+        src.left = std::clamp<LONG>(src.left, 0, m_picture.width);
+        src.right = std::clamp<LONG>(src.right, 0, m_picture.width);
+        src.top = std::clamp<LONG>(src.top, 0, m_picture.height);
+        src.bottom = std::clamp<LONG>(src.bottom, 0, m_picture.height);
     }
     if (src.right <= src.left || src.bottom <= src.top)
         return E_INVALIDARG;
@@ -212,13 +212,13 @@ HRESULT Image::Draw(HDC hdc, const RECT* dstRect, const RECT* srcRect) {
 HRESULT Image::CopyInto32(HDC hdc, const RECT& dst, const RECT& src) const {
     const LONG width = src.right - src.left;
     const LONG height = src.bottom - src.top;
-    const BYTE* pixels = picture_.pixels.data();
+    const BYTE* pixels = m_picture.pixels.data();
     std::vector<BYTE> part;
-    if (width != static_cast<LONG>(picture_.width) || height != static_cast<LONG>(picture_.height)) {
+    if (width != static_cast<LONG>(m_picture.width) || height != static_cast<LONG>(m_picture.height)) {
         part.resize(static_cast<size_t>(width) * height * 4);
         for (LONG y = 0; y < height; ++y)
             std::memcpy(&part[static_cast<size_t>(y) * width * 4],
-                        pixels + (static_cast<size_t>(src.top + y) * picture_.width + src.left) * 4,
+                        pixels + (static_cast<size_t>(src.top + y) * m_picture.width + src.left) * 4,
                         static_cast<size_t>(width) * 4);
         pixels = part.data();
     }
@@ -256,7 +256,7 @@ HRESULT Image::BlendOnto(HDC hdc, const RECT& dst, const RECT& src) const {
     BYTE* out = static_cast<BYTE*>(bits);
     for (LONG y = 0; y < height; ++y) {
         const BYTE* in =
-            picture_.pixels.data() + (static_cast<size_t>(src.top + y) * picture_.width + src.left) * 4;
+            m_picture.pixels.data() + (static_cast<size_t>(src.top + y) * m_picture.width + src.left) * 4;
         for (LONG x = 0; x < width; ++x, in += 4, out += 4) {
             const unsigned a = in[3];
             out[0] = static_cast<BYTE>((in[0] * a + 127) / 255);
@@ -281,7 +281,7 @@ HRESULT Image::BlendOnto(HDC hdc, const RECT& dst, const RECT& src) const {
 
 class ImagingFactory final : public IImagingFactory {
 public:
-    explicit ImagingFactory(IWICImagingFactory* wic) : wic_(wic) {}
+    explicit ImagingFactory(IWICImagingFactory* wic) : m_wic(wic) {}
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object)
@@ -294,9 +294,9 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_refs; }
     ULONG STDMETHODCALLTYPE Release() override {
-        ULONG left = --refs_;
+        ULONG left = --m_refs;
         if (left == 0)
             delete this;
         return left;
@@ -310,7 +310,7 @@ public:
             return E_INVALIDARG;
         ComPtr<IWICBitmapDecoder> decoder;
         HRESULT hr =
-            wic_->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put());
+            m_wic->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put());
         if (FAILED(hr))
             return hr;
         return Finish(decoder.Get(), image);
@@ -323,7 +323,7 @@ public:
         if (!filename || !*filename)
             return E_INVALIDARG;
         ComPtr<IWICBitmapDecoder> decoder;
-        HRESULT hr = wic_->CreateDecoderFromFilename(filename, nullptr, GENERIC_READ,
+        HRESULT hr = m_wic->CreateDecoderFromFilename(filename, nullptr, GENERIC_READ,
                                                      WICDecodeMetadataCacheOnDemand, decoder.Put());
         if (FAILED(hr))
             return hr;
@@ -388,8 +388,8 @@ public:
 
 private:
     ~ImagingFactory() {
-        if (wic_)
-            wic_->Release();
+        if (m_wic)
+            m_wic->Release();
     }
 
     template <class T> static HRESULT NotImplemented(T** out) {
@@ -407,14 +407,14 @@ private:
 
     HRESULT DecodeBuffer(const void* buffer, UINT size, IImage** image) {
         ComPtr<IWICStream> stream;
-        HRESULT hr = wic_->CreateStream(stream.Put());
+        HRESULT hr = m_wic->CreateStream(stream.Put());
         if (FAILED(hr))
             return hr;
         hr = stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(buffer)), size);
         if (FAILED(hr))
             return hr;
         ComPtr<IWICBitmapDecoder> decoder;
-        hr = wic_->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+        hr = m_wic->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
                                            decoder.Put());
         if (FAILED(hr))
             return hr;
@@ -423,7 +423,7 @@ private:
 
     HRESULT Finish(IWICBitmapDecoder* decoder, IImage** image) {
         Picture picture;
-        HRESULT hr = DecodeFrame(wic_, decoder, picture);
+        HRESULT hr = DecodeFrame(m_wic, decoder, picture);
         if (FAILED(hr))
             return hr;
         Image* created = new (std::nothrow) Image(std::move(picture));
@@ -433,8 +433,8 @@ private:
         return S_OK;
     }
 
-    std::atomic<ULONG> refs_{1};
-    IWICImagingFactory* wic_;
+    std::atomic<ULONG> m_refs{1};
+    IWICImagingFactory* m_wic;
 };
 
 } // namespace

@@ -67,49 +67,49 @@ std::atomic<bool> g_cacheBusy{false};
 class ScratchSection {
 public:
     ScratchSection(HDC dc, int x, int y, int width, int height)
-        : dc_(dc), x_(x), y_(y), width_(width), height_(height) {
+        : m_dc(dc), m_x(x), m_y(y), m_width(width), m_height(height) {
         const int paddedWidth = (width + 3) & ~3;
         const bool cacheable = static_cast<long long>(paddedWidth) * height <= kMaxCachedPixels;
         if (cacheable && !g_cacheBusy.exchange(true)) {
-            objects_ = &g_cached;
+            m_objects = &g_cached;
             if (g_cached.width < paddedWidth || g_cached.height < height) {
                 if (!g_cached.Create(std::max(paddedWidth, g_cached.width),
                                      std::max(height, g_cached.height)))
                     return;
             }
         } else {
-            objects_ = &own_;
-            if (!own_.Create(paddedWidth, height))
+            m_objects = &m_own;
+            if (!m_own.Create(paddedWidth, height))
                 return;
         }
-        if (!BitBlt(objects_->memory.get(), 0, 0, width, height, dc, x, y, SRCCOPY))
+        if (!BitBlt(m_objects->memory.get(), 0, 0, width, height, dc, x, y, SRCCOPY))
             return;
         GdiFlush();
-        ready_ = true;
+        m_ready = true;
     }
     ~ScratchSection() {
-        if (objects_ == &g_cached)
+        if (m_objects == &g_cached)
             g_cacheBusy.store(false);
     }
     ScratchSection(const ScratchSection&) = delete;
     ScratchSection& operator=(const ScratchSection&) = delete;
 
-    bool Ready() const { return ready_; }
-    std::uint8_t* Bits() const { return objects_->bits; }
-    std::size_t Stride() const { return static_cast<std::size_t>(objects_->width) * 3; }
-    BgrRows Rows() const { return {objects_->bits, Stride(), width_, height_}; }
+    bool Ready() const { return m_ready; }
+    std::uint8_t* Bits() const { return m_objects->bits; }
+    std::size_t Stride() const { return static_cast<std::size_t>(m_objects->width) * 3; }
+    BgrRows Rows() const { return {m_objects->bits, Stride(), m_width, m_height}; }
 
     bool CopyBack() {
         GdiFlush();
-        return BitBlt(dc_, x_, y_, width_, height_, objects_->memory.get(), 0, 0, SRCCOPY) != FALSE;
+        return BitBlt(m_dc, m_x, m_y, m_width, m_height, m_objects->memory.get(), 0, 0, SRCCOPY) != FALSE;
     }
 
 private:
-    HDC dc_;
-    int x_, y_, width_, height_;
-    SectionObjects own_;
-    SectionObjects* objects_ = nullptr;
-    bool ready_ = false;
+    HDC m_dc;
+    int m_x, m_y, m_width, m_height;
+    SectionObjects m_own;
+    SectionObjects* m_objects = nullptr;
+    bool m_ready = false;
 };
 
 } // namespace

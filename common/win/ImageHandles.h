@@ -25,33 +25,33 @@ using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 // A screen device context, released on scope exit.
 class ScreenDc {
 public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ScreenDc() : m_dc(GetDC(nullptr)) {}
     ~ScreenDc() {
-        if (dc_)
-            ReleaseDC(nullptr, dc_);
+        if (m_dc)
+            ReleaseDC(nullptr, m_dc);
     }
     ScreenDc(const ScreenDc&) = delete;
     ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
+    HDC Get() const { return m_dc; }
 
 private:
-    HDC dc_;
+    HDC m_dc;
 };
 
 // Selects an object into a DC and puts the previous one back on scope exit.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(SelectObject(dc, object)) {}
     ~SelectedObject() {
-        if (old_)
-            SelectObject(dc_, old_);
+        if (m_old)
+            SelectObject(m_dc, m_old);
     }
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
 
 private:
-    HDC dc_;
-    HGDIOBJ old_;
+    HDC m_dc;
+    HGDIOBJ m_old;
 };
 
 } // namespace norvane

@@ -23,14 +23,14 @@ constexpr DWORD kMaxInstallPath = 260;
 class ImageRef {
 public:
     ~ImageRef() {
-        if (image_)
-            image_->Release();
+        if (m_image)
+            m_image->Release();
     }
-    IImage** Put() { return &image_; }
-    IImage* Get() const { return image_; }
+    IImage** Put() { return &m_image; }
+    IImage* Get() const { return m_image; }
 
 private:
-    IImage* image_ = nullptr;
+    IImage* m_image = nullptr;
 };
 
 // Lets the imaging service draw the picture into a zeroed 32-bit top-down
@@ -102,18 +102,18 @@ bool FindResourceBytes(HMODULE module, int id, const wchar_t* type, const void*&
 
 ImagingService::ImagingService() {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    uninitialise_ = SUCCEEDED(hr); // S_FALSE too: each success needs its uninitialise
-    if (FAILED(CreateImagingFactory(&factory_)))
-        factory_ = nullptr;
-    previous_ = SetCurrent(factory_);
+    m_uninitialise = SUCCEEDED(hr); // S_FALSE too: each success needs its uninitialise
+    if (FAILED(CreateImagingFactory(&m_factory)))
+        m_factory = nullptr;
+    m_previous = SetCurrent(m_factory);
 }
 
 ImagingService::~ImagingService() {
-    if (g_factory == factory_)
-        SetCurrent(previous_);
-    if (factory_)
-        factory_->Release();
-    if (uninitialise_)
+    if (g_factory == m_factory)
+        SetCurrent(m_previous);
+    if (m_factory)
+        m_factory->Release();
+    if (m_uninitialise)
         CoUninitialize();
 }
 

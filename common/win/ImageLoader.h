@@ -27,7 +27,7 @@ public:
     ImagingService(const ImagingService&) = delete;
     ImagingService& operator=(const ImagingService&) = delete;
 
-    bool Available() const { return factory_ != nullptr; }
+    bool Available() const { return m_factory != nullptr; }
 
     // The factory the loaders use: the one of the living ImagingService (or
     // the one installed with SetCurrent), or nullptr.
@@ -37,9 +37,9 @@ public:
     static IImagingFactory* SetCurrent(IImagingFactory* factory);
 
 private:
-    IImagingFactory* factory_ = nullptr;
-    IImagingFactory* previous_ = nullptr;
-    bool uninitialise_ = false;
+    IImagingFactory* m_factory = nullptr;
+    IImagingFactory* m_previous = nullptr;
+    bool m_uninitialise = false;
 };
 
 // PNG (or any picture the imaging service reads) from a file or from bytes

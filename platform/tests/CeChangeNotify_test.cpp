@@ -24,8 +24,8 @@ struct Event {
 class Listener {
 public:
     explicit Listener(DWORD mask, const wchar_t* watchDir = nullptr, bool recursive = true)
-        : mWindow(L"NorvaneChangeListener" + std::to_wstring(GetTickCount64())) {
-        mWindow.filter = [this](UINT message, WPARAM, LPARAM lParam) {
+        : m_window(L"NorvaneChangeListener" + std::to_wstring(GetTickCount64())) {
+        m_window.filter = [this](UINT message, WPARAM, LPARAM lParam) {
             if (message != WM_FILECHANGEINFO) {
                 return false;
             }
@@ -42,9 +42,9 @@ public:
         };
         std::wstring dir = watchDir != nullptr ? watchDir : L"";
         SHCHANGENOTIFYENTRY entry{mask, watchDir != nullptr ? dir.data() : nullptr, recursive};
-        registered = CeSHChangeNotifyRegister(mWindow.Get(), &entry) != FALSE;
+        registered = CeSHChangeNotifyRegister(m_window.Get(), &entry) != FALSE;
     }
-    ~Listener() { CeSHChangeNotifyDeregister(mWindow.Get()); }
+    ~Listener() { CeSHChangeNotifyDeregister(m_window.Get()); }
 
     bool WaitFor(LONG id, const std::wstring& item, DWORD timeoutMs = 5000) {
         return PumpUntil([&] { return Has(id, item); }, timeoutMs);
@@ -69,7 +69,7 @@ public:
     bool registered = false;
 
 private:
-    norvane::platform::test::RecordingWindow mWindow;
+    norvane::platform::test::RecordingWindow m_window;
 };
 
 std::string Narrow(const std::wstring& text) {
@@ -81,7 +81,7 @@ class ChangeNotify : public norvane::platform::test::ScratchDevice {};
 TEST_F(ChangeNotify, FileAndFolderEventsOnTheDeviceDrive) {
     Listener all(SHCNE_ALLEVENTS);
     ASSERT_TRUE(all.registered);
-    std::wstring folder = L"\\NvNotifyTest" + mSuffix;
+    std::wstring folder = L"\\NvNotifyTest" + m_suffix;
     std::wstring host = L"C:" + folder;
     ASSERT_TRUE(CreateDirectoryW(host.c_str(), nullptr));
     EXPECT_TRUE(all.WaitFor(SHCNE_MKDIR, folder)) << Narrow(all.Dump());
@@ -114,8 +114,8 @@ TEST_F(ChangeNotify, FileAndFolderEventsOnTheDeviceDrive) {
 }
 
 TEST_F(ChangeNotify, MaskAndWatchFolderFilterEvents) {
-    std::wstring watched = L"\\NvNotifyWatched" + mSuffix;
-    std::wstring elsewhere = L"\\NvNotifyElsewhere" + mSuffix;
+    std::wstring watched = L"\\NvNotifyWatched" + m_suffix;
+    std::wstring elsewhere = L"\\NvNotifyElsewhere" + m_suffix;
     ASSERT_TRUE(CreateDirectoryW((L"C:" + watched).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((L"C:" + elsewhere).c_str(), nullptr));
     {
@@ -144,7 +144,7 @@ TEST_F(ChangeNotify, MaskAndWatchFolderFilterEvents) {
 TEST_F(ChangeNotify, InsertingAndRemovingACardRaisesMediaEvents) {
     Listener all(SHCNE_ALLEVENTS);
     Listener media(SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED);
-    std::wstring name = L"NvCard" + mSuffix;
+    std::wstring name = L"NvCard" + m_suffix;
     std::wstring device = L"\\" + name;
     ASSERT_TRUE(CreateDirectoryW((L"C:" + device).c_str(), nullptr));
     norvane::platform::CardState card{name, true, 1 << 20, 1 << 19, true};
@@ -167,9 +167,9 @@ TEST_F(ChangeNotify, InsertingAndRemovingACardRaisesMediaEvents) {
 
 TEST_F(ChangeNotify, ACardInsertedByAnotherProcessIsSeen) {
     Listener media(SHCNE_MEDIAINSERTED | SHCNE_MEDIAREMOVED);
-    std::wstring name = L"NvToolCard" + mSuffix;
+    std::wstring name = L"NvToolCard" + m_suffix;
     ASSERT_TRUE(CreateDirectoryW((L"C:\\" + name).c_str(), nullptr));
-    std::wstring cardKey = mCardsKey + L"\\" + name;
+    std::wstring cardKey = m_cardsKey + L"\\" + name;
     ASSERT_EQ(norvane::platform::test::RunChild({L"write-dword", cardKey, L"Present", L"1"}), 0u);
     EXPECT_TRUE(media.WaitFor(SHCNE_MEDIAINSERTED, L"\\" + name)) << Narrow(media.Dump());
     ASSERT_EQ(norvane::platform::test::RunChild({L"write-dword", cardKey, L"Present", L"0"}), 0u);

@@ -17,13 +17,13 @@ protected:
     void Insert(const std::wstring& name, bool present = true, bool makeFolder = true) {
         if (makeFolder) {
             CreateDirectoryW((L"C:\\" + name).c_str(), nullptr);
-            mFolders.push_back(L"C:\\" + name);
+            m_folders.push_back(L"C:\\" + name);
         }
         norvane::platform::CardState card{name, present, 1 << 20, 1 << 19, true};
         ASSERT_TRUE(norvane::platform::WriteCardState(card));
     }
     void TearDown() override {
-        for (const std::wstring& folder : mFolders) {
+        for (const std::wstring& folder : m_folders) {
             norvane::platform::test::RemoveTree(folder);
         }
         ScratchDevice::TearDown();
@@ -45,19 +45,19 @@ protected:
         EXPECT_TRUE(FindClose(find)) << "the handle closes like a find handle";
         return names;
     }
-    std::vector<std::wstring> mFolders;
+    std::vector<std::wstring> m_folders;
 };
 
 TEST_F(FlashCard, NoCardsNoHandle) {
-    Insert(L"NvGhostCard" + mSuffix, true, false); // listed, but no folder
-    Insert(L"NvPulledCard" + mSuffix, false);      // folder left, but pulled
+    Insert(L"NvGhostCard" + m_suffix, true, false); // listed, but no folder
+    Insert(L"NvPulledCard" + m_suffix, false);      // folder left, but pulled
     EXPECT_TRUE(Enumerate().empty());
 }
 
 TEST_F(FlashCard, PresentCardsInAStableOrder) {
-    std::wstring b = L"NvCardB" + mSuffix;
-    std::wstring a = L"nvCardA" + mSuffix;
-    std::wstring c = L"NvCardC" + mSuffix;
+    std::wstring b = L"NvCardB" + m_suffix;
+    std::wstring a = L"nvCardA" + m_suffix;
+    std::wstring c = L"NvCardC" + m_suffix;
     Insert(b);
     Insert(c, false);
     Insert(a);

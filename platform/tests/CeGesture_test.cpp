@@ -18,30 +18,30 @@ using norvane::platform::test::RecordingWindow;
 class ScriptedStylus {
 public:
     enum class Then { StayStill, Lift, MoveFar, Jitter };
-    ScriptedStylus(Then then, DWORD afterMs) : mThen(then), mAfter(afterMs) {
+    ScriptedStylus(Then then, DWORD afterMs) : m_then(then), m_after(afterMs) {
         norvane::platform::SetStylusSource([this] { return Sample(); });
     }
     ~ScriptedStylus() { norvane::platform::SetStylusSource({}); }
     // Samples read after the stylus lifted or moved away: an answer that
     // comes at once reads none.
-    int samplesAfterChange() const { return mAfterChange; }
+    int samplesAfterChange() const { return m_afterChange; }
     ScriptedStylus(const ScriptedStylus&) = delete;
     ScriptedStylus& operator=(const ScriptedStylus&) = delete;
 
 private:
     StylusSample Sample() {
-        if (mStart == 0) {
-            mStart = GetTickCount64();
+        if (m_start == 0) {
+            m_start = GetTickCount64();
         }
         StylusSample s{true, {100, 100}};
-        bool late = GetTickCount64() - mStart >= mAfter;
-        if (late && (mThen == Then::Lift || mThen == Then::MoveFar)) {
-            if (mChanged) {
-                ++mAfterChange;
+        bool late = GetTickCount64() - m_start >= m_after;
+        if (late && (m_then == Then::Lift || m_then == Then::MoveFar)) {
+            if (m_changed) {
+                ++m_afterChange;
             }
-            mChanged = true;
+            m_changed = true;
         }
-        switch (mThen) {
+        switch (m_then) {
         case Then::StayStill:
             break;
         case Then::Lift:
@@ -58,11 +58,11 @@ private:
         }
         return s;
     }
-    Then mThen;
-    DWORD mAfter;
-    ULONGLONG mStart = 0;
-    bool mChanged = false;
-    int mAfterChange = 0;
+    Then m_then;
+    DWORD m_after;
+    ULONGLONG m_start = 0;
+    bool m_changed = false;
+    int m_afterChange = 0;
 };
 
 DWORD Recognize(HWND hwnd, DWORD flags, ULONGLONG* elapsed = nullptr) {
@@ -141,9 +141,9 @@ TEST(Gesture, UpStylusOrBadRecordIsNoGesture) {
 class InjectedStylus : public ::testing::Test {
 protected:
     void SetUp() override {
-        mWindow = std::make_unique<RecordingWindow>(L"NorvaneGestureReal");
-        SetWindowPos(mWindow->Get(), HWND_TOPMOST, 100, 100, 200, 200, SWP_SHOWWINDOW);
-        SetForegroundWindow(mWindow->Get());
+        m_window = std::make_unique<RecordingWindow>(L"NorvaneGestureReal");
+        SetWindowPos(m_window->Get(), HWND_TOPMOST, 100, 100, 200, 200, SWP_SHOWWINDOW);
+        SetForegroundWindow(m_window->Get());
         PumpUntil([] { return false; }, 50);
         if (!SetCursorPos(200, 200)) {
             GTEST_SKIP() << "no display to inject into";
@@ -151,7 +151,7 @@ protected:
     }
     void TearDown() override {
         Press(MOUSEEVENTF_LEFTUP);
-        mWindow.reset();
+        m_window.reset();
     }
     static void Press(DWORD flags) {
         INPUT input{};
@@ -170,7 +170,7 @@ protected:
             },
             reinterpret_cast<void*>(static_cast<ULONG_PTR>(delayMs)), 0, nullptr);
     }
-    std::unique_ptr<RecordingWindow> mWindow;
+    std::unique_ptr<RecordingWindow> m_window;
 };
 
 TEST_F(InjectedStylus, HoldAndTapWithTheRealStylus) {
@@ -179,19 +179,19 @@ TEST_F(InjectedStylus, HoldAndTapWithTheRealStylus) {
         GTEST_SKIP() << "injected input does not reach the key state here";
     }
     HANDLE lifter = LiftLater(norvane::platform::kGestureHoldMs + 300);
-    EXPECT_EQ(Recognize(mWindow->Get(), SHRG_RETURNCMD), static_cast<DWORD>(GN_CONTEXTMENU));
+    EXPECT_EQ(Recognize(m_window->Get(), SHRG_RETURNCMD), static_cast<DWORD>(GN_CONTEXTMENU));
     WaitForSingleObject(lifter, 5000);
     CloseHandle(lifter);
 
-    mWindow->messages.clear();
+    m_window->messages.clear();
     Press(MOUSEEVENTF_LEFTDOWN);
     ASSERT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }, 2000));
     lifter = LiftLater(100);
-    EXPECT_EQ(Recognize(mWindow->Get(), SHRG_RETURNCMD | SHRG_NOANIMATION), 0u);
+    EXPECT_EQ(Recognize(m_window->Get(), SHRG_RETURNCMD | SHRG_NOANIMATION), 0u);
     WaitForSingleObject(lifter, 5000);
     CloseHandle(lifter);
     EXPECT_TRUE(PumpUntil([&] {
-        for (const auto& m : mWindow->messages) {
+        for (const auto& m : m_window->messages) {
             if (m.message == WM_LBUTTONUP) {
                 return true;
             }

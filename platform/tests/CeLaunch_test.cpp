@@ -18,12 +18,12 @@ class Launch : public ::testing::Test {
 protected:
     void SetUp() override {
         std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
-        mFolder = L"C:\\NvLaunch" + tag;
-        ASSERT_TRUE(CreateDirectoryW(mFolder.c_str(), nullptr));
-        mDeviceFolder = norvane::platform::ToDevicePath(mFolder);
-        mEcho = mFolder + L"\\echo.txt";
+        m_folder = L"C:\\NvLaunch" + tag;
+        ASSERT_TRUE(CreateDirectoryW(m_folder.c_str(), nullptr));
+        m_deviceFolder = norvane::platform::ToDevicePath(m_folder);
+        m_echo = m_folder + L"\\echo.txt";
     }
-    void TearDown() override { norvane::platform::test::RemoveTree(mFolder); }
+    void TearDown() override { norvane::platform::test::RemoveTree(m_folder); }
 
     void WriteText(const std::wstring& hostPath, const std::string& bytes) {
         HANDLE h = CreateFileW(hostPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -35,7 +35,7 @@ protected:
     // The child's echo: its command line and its current folder.
     bool ReadEcho(std::wstring& commandLine, std::wstring& folder) {
         HANDLE h =
-            CreateFileW(mEcho.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+            CreateFileW(m_echo.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) {
             return false;
         }
@@ -59,13 +59,13 @@ protected:
         EXPECT_EQ(code, 0u) << "the child failed";
         CloseHandle(process);
     }
-    std::wstring mFolder;
-    std::wstring mDeviceFolder;
-    std::wstring mEcho;
+    std::wstring m_folder;
+    std::wstring m_deviceFolder;
+    std::wstring m_echo;
 };
 
 TEST_F(Launch, CreateProcessPutsTheQuotedProgramBeforeTheArguments) {
-    std::wstring arguments = L"--platform-child echo \"" + mEcho + L"\"";
+    std::wstring arguments = L"--platform-child echo \"" + m_echo + L"\"";
     PROCESS_INFORMATION info{};
     std::wstring program = norvane::platform::ToDevicePath(ThisProgram());
     ASSERT_TRUE(CeCreateProcess(program.c_str(), arguments.c_str(), nullptr, nullptr, FALSE, 0, nullptr,
@@ -81,11 +81,11 @@ TEST_F(Launch, CreateProcessPutsTheQuotedProgramBeforeTheArguments) {
 TEST_F(Launch, ShellExecuteOpensACeShortcutWithItsArguments) {
     // The shortcut names the program by its device path; the caller adds more.
     std::wstring program = norvane::platform::ToDevicePath(ThisProgram());
-    std::wstring shortcut = mFolder + L"\\Echo.lnk";
+    std::wstring shortcut = m_folder + L"\\Echo.lnk";
     std::wstring text = norvane::FormatCeShortcut(program, L"--platform-child echo");
     WriteText(shortcut, std::string(text.begin(), text.end()));
 
-    std::wstring parameters = L"\"" + mEcho + L"\"";
+    std::wstring parameters = L"\"" + m_echo + L"\"";
     std::wstring deviceShortcut = norvane::platform::ToDevicePath(shortcut);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
@@ -104,26 +104,26 @@ TEST_F(Launch, ShellExecuteOpensACeShortcutWithItsArguments) {
 
 TEST_F(Launch, ResolvesShortcutsBareNamesAndUnquotedTargetsWithBlanks) {
     // A program in a folder with blanks, named by an unquoted target.
-    std::wstring spaced = mFolder + L"\\My Tools";
+    std::wstring spaced = m_folder + L"\\My Tools";
     ASSERT_TRUE(CreateDirectoryW(spaced.c_str(), nullptr));
     WriteText(spaced + L"\\tool.exe", "MZ");
     std::wstring target = norvane::platform::ToDevicePath(spaced + L"\\tool.exe");
     std::wstring text = std::to_wstring(target.size() + 3) + L"#" + target + L" -a";
-    WriteText(mFolder + L"\\Tool.lnk", std::string(text.begin(), text.end()));
-    auto resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Tool.lnk", L"-b");
+    WriteText(m_folder + L"\\Tool.lnk", std::string(text.begin(), text.end()));
+    auto resolved = norvane::platform::ResolveLaunchTarget(m_deviceFolder + L"\\Tool.lnk", L"-b");
     EXPECT_EQ(resolved.hostPath, spaced + L"\\tool.exe");
     EXPECT_EQ(resolved.arguments, L"-a -b");
 
     // A shortcut to a shortcut is followed; a loop ends.
-    std::wstring outer = norvane::FormatCeShortcut(mDeviceFolder + L"\\Tool.lnk", L"-outer");
-    WriteText(mFolder + L"\\Outer.lnk", std::string(outer.begin(), outer.end()));
-    resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Outer.lnk", L"");
+    std::wstring outer = norvane::FormatCeShortcut(m_deviceFolder + L"\\Tool.lnk", L"-outer");
+    WriteText(m_folder + L"\\Outer.lnk", std::string(outer.begin(), outer.end()));
+    resolved = norvane::platform::ResolveLaunchTarget(m_deviceFolder + L"\\Outer.lnk", L"");
     EXPECT_EQ(resolved.hostPath, spaced + L"\\tool.exe");
     EXPECT_EQ(resolved.arguments, L"-a -outer");
-    std::wstring loop = norvane::FormatCeShortcut(mDeviceFolder + L"\\Loop.lnk", L"");
-    WriteText(mFolder + L"\\Loop.lnk", std::string(loop.begin(), loop.end()));
-    resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Loop.lnk", L"");
-    EXPECT_EQ(resolved.hostPath, mFolder + L"\\Loop.lnk") << "a loop stops after a few steps";
+    std::wstring loop = norvane::FormatCeShortcut(m_deviceFolder + L"\\Loop.lnk", L"");
+    WriteText(m_folder + L"\\Loop.lnk", std::string(loop.begin(), loop.end()));
+    resolved = norvane::platform::ResolveLaunchTarget(m_deviceFolder + L"\\Loop.lnk", L"");
+    EXPECT_EQ(resolved.hostPath, m_folder + L"\\Loop.lnk") << "a loop stops after a few steps";
 
     // A bare name is looked for in \Windows.
     resolved = norvane::platform::ResolveLaunchTarget(L"notepad.exe", L"");
@@ -131,16 +131,16 @@ TEST_F(Launch, ResolvesShortcutsBareNamesAndUnquotedTargetsWithBlanks) {
     resolved = norvane::platform::ResolveLaunchTarget(L"notepad", L"");
     EXPECT_EQ(_wcsicmp(resolved.hostPath.c_str(), L"C:\\Windows\\notepad.exe"), 0) << resolved.hostPath;
     // A broken shortcut file stays what it is.
-    WriteText(mFolder + L"\\Broken.lnk", "garbage");
-    resolved = norvane::platform::ResolveLaunchTarget(mDeviceFolder + L"\\Broken.lnk", L"x");
-    EXPECT_EQ(resolved.hostPath, mFolder + L"\\Broken.lnk");
+    WriteText(m_folder + L"\\Broken.lnk", "garbage");
+    resolved = norvane::platform::ResolveLaunchTarget(m_deviceFolder + L"\\Broken.lnk", L"x");
+    EXPECT_EQ(resolved.hostPath, m_folder + L"\\Broken.lnk");
     EXPECT_EQ(resolved.arguments, L"x");
 }
 
 TEST_F(Launch, MissingFilesFailWithoutStartingAnything) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    std::wstring missing = mDeviceFolder + L"\\missing.exe";
+    std::wstring missing = m_deviceFolder + L"\\missing.exe";
     info.lpFile = missing.c_str();
     EXPECT_FALSE(CeShellExecuteEx(&info));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
@@ -153,10 +153,10 @@ TEST_F(Launch, MissingFilesFailWithoutStartingAnything) {
 TEST_F(Launch, IconsOfShortcutsAreTheirTargetsIcons) {
     std::wstring program = norvane::platform::ToDevicePath(ThisProgram());
     std::wstring text = norvane::FormatCeShortcut(program, L"");
-    WriteText(mFolder + L"\\Prog.lnk", std::string(text.begin(), text.end()));
+    WriteText(m_folder + L"\\Prog.lnk", std::string(text.begin(), text.end()));
     SHFILEINFOW viaShortcut{};
     SHFILEINFOW direct{};
-    ASSERT_NE(CeSHGetFileInfo((mDeviceFolder + L"\\Prog.lnk").c_str(), 0, &viaShortcut, sizeof viaShortcut,
+    ASSERT_NE(CeSHGetFileInfo((m_deviceFolder + L"\\Prog.lnk").c_str(), 0, &viaShortcut, sizeof viaShortcut,
                               SHGFI_SYSICONINDEX | SHGFI_SMALLICON),
               0u);
     ASSERT_NE(

@@ -37,7 +37,7 @@ void RecordCommands(RecordingWindow& window) {
 }
 
 TEST_F(SoftKeys, MenuBarLiesOverTheDeviceBarAndSendsCommands) {
-    RecordingWindow frame(L"NorvaneMenuBarFrame" + mSuffix);
+    RecordingWindow frame(L"NorvaneMenuBarFrame" + m_suffix);
     RecordCommands(frame);
     SHMENUBARINFO info{};
     info.cbSize = sizeof info;
@@ -90,7 +90,7 @@ TEST_F(SoftKeys, MenuBarLiesOverTheDeviceBarAndSendsCommands) {
 }
 
 TEST_F(SoftKeys, EmptyAndMissingMenus) {
-    RecordingWindow frame(L"NorvaneMenuBarEmpty" + mSuffix);
+    RecordingWindow frame(L"NorvaneMenuBarEmpty" + m_suffix);
     SHMENUBARINFO info{};
     info.cbSize = sizeof info;
     info.hwndParent = frame.Get();
@@ -135,7 +135,7 @@ TEST_F(SoftKeys, FullScreenDialogFillsTheAreaBetweenTheBars) {
 }
 
 TEST_F(SoftKeys, InputPanelRequestsGoToTheShellsMenuBar) {
-    RecordingWindow asking(L"NorvaneSipAsker" + mSuffix);
+    RecordingWindow asking(L"NorvaneSipAsker" + m_suffix);
     EXPECT_FALSE(SHSipPreference(asking.Get(), SIP_UP)) << "no shell menu bar";
     RecordingWindow menuBar(norvane::platform::MenuBarClassName());
     const UINT sip = RegisterWindowMessageW(norvane::platform::SipPreferenceMessageName().c_str());

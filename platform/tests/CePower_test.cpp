@@ -88,7 +88,7 @@ bool ReadNotice(HANDLE reader, POWER_BROADCAST_POWER_INFO& info, DWORD& message,
 TEST_F(Power, AChangeWrittenByAnotherProcessReachesEveryQueueOnce) {
     ASSERT_TRUE(norvane::platform::WriteStateDword(device::kBatteryPercent, 50));
     ASSERT_TRUE(norvane::platform::WriteStateDword(device::kBatteryFlag, 1));
-    std::wstring name = L"Norvane Power Message Queue " + mSuffix;
+    std::wstring name = L"Norvane Power Message Queue " + m_suffix;
     MSGQUEUEOPTIONS w{sizeof w, MSGQUEUE_ALLOW_BROKEN, 3, 1024, FALSE};
     MSGQUEUEOPTIONS r{sizeof r, MSGQUEUE_ALLOW_BROKEN, 3, 1024, TRUE};
     HANDLE writer = CreateMsgQueue(name.c_str(), &w);
@@ -102,8 +102,8 @@ TEST_F(Power, AChangeWrittenByAnotherProcessReachesEveryQueueOnce) {
     ASSERT_NE(RequestPowerNotifications(other, PBT_POWERINFOCHANGE), nullptr);
 
     // Not a power value: no notice. The next power change must be the first notice.
-    ASSERT_EQ(RunChild({L"write-dword", mStateKey, device::kCEVersion, L"4"}), 0u);
-    ASSERT_EQ(RunChild({L"write-dword", mStateKey, device::kBatteryPercent, L"17"}), 0u);
+    ASSERT_EQ(RunChild({L"write-dword", m_stateKey, device::kCEVersion, L"4"}), 0u);
+    ASSERT_EQ(RunChild({L"write-dword", m_stateKey, device::kBatteryPercent, L"17"}), 0u);
 
     for (HANDLE queue : {reader, other}) {
         POWER_BROADCAST_POWER_INFO info{};
@@ -116,7 +116,7 @@ TEST_F(Power, AChangeWrittenByAnotherProcessReachesEveryQueueOnce) {
     }
 
     // Charging: the flag the product watches.
-    ASSERT_EQ(RunChild({L"write-dword", mStateKey, device::kBatteryFlag, L"8"}), 0u);
+    ASSERT_EQ(RunChild({L"write-dword", m_stateKey, device::kBatteryFlag, L"8"}), 0u);
     POWER_BROADCAST_POWER_INFO info{};
     DWORD message = 0;
     ASSERT_TRUE(ReadNotice(reader, info, message, 5000));
@@ -129,7 +129,7 @@ TEST_F(Power, AChangeWrittenByAnotherProcessReachesEveryQueueOnce) {
     MSGQUEUEOPTIONS rp{sizeof rp, MSGQUEUE_ALLOW_BROKEN, 3, 1024, TRUE};
     HANDLE probe = CreateMsgQueue(nullptr, &rp);
     ASSERT_NE(RequestPowerNotifications(probe, PBT_POWERINFOCHANGE), nullptr);
-    ASSERT_EQ(RunChild({L"write-dword", mStateKey, device::kACLine, L"1"}), 0u);
+    ASSERT_EQ(RunChild({L"write-dword", m_stateKey, device::kACLine, L"1"}), 0u);
     ASSERT_TRUE(ReadNotice(probe, info, message, 5000));
     EXPECT_EQ(info.bACLineStatus, 1);
     EXPECT_EQ(WaitForSingleObject(reader, 0), static_cast<DWORD>(WAIT_TIMEOUT))
@@ -139,7 +139,7 @@ TEST_F(Power, AChangeWrittenByAnotherProcessReachesEveryQueueOnce) {
 }
 
 TEST_F(Power, FullQueueDropsNoticesWithoutBlocking) {
-    std::wstring name = L"Norvane Full Power Queue " + mSuffix;
+    std::wstring name = L"Norvane Full Power Queue " + m_suffix;
     MSGQUEUEOPTIONS r{sizeof r, MSGQUEUE_ALLOW_BROKEN, 1, 1024, TRUE};
     HANDLE reader = CreateMsgQueue(name.c_str(), &r);
     ASSERT_NE(RequestPowerNotifications(reader, PBT_POWERINFOCHANGE), nullptr);
@@ -220,7 +220,7 @@ TEST_F(Power, MemoryStorageAndVersionFigures) {
     EXPECT_EQ(total.QuadPart, 100ull << 20);
     EXPECT_FALSE(CeGetDiskFreeSpaceEx(L"\\No Such Folder 12345", &avail, &total, &free));
 
-    std::wstring card = L"NvTestDiskCard" + mSuffix;
+    std::wstring card = L"NvTestDiskCard" + m_suffix;
     ASSERT_TRUE(CreateDirectoryW((L"C:\\" + card).c_str(), nullptr));
     norvane::platform::CardState state{card, true, 2ull << 30, 1ull << 30, true};
     ASSERT_TRUE(norvane::platform::WriteCardState(state));

@@ -73,7 +73,7 @@ TEST_F(Shell, NavBarTextAndNotifyIconsGoToTheTaskBar) {
     EXPECT_FALSE(SHSetNavBarText(nullptr, L"x"));
 
     RecordingWindow taskBar(norvane::platform::TaskBarClassName());
-    RecordingWindow owner(L"NorvaneNotifyOwner" + mSuffix);
+    RecordingWindow owner(L"NorvaneNotifyOwner" + m_suffix);
     ASSERT_TRUE(SHSetNavBarText(owner.Get(), L"Calendar"));
     ASSERT_TRUE(SHSetNavBarText(owner.Get(), nullptr));
     ASSERT_EQ(taskBar.messages.size(), 2u);
@@ -134,7 +134,7 @@ TEST_F(Shell, SpecialFoldersAreDevicePaths) {
 }
 
 TEST_F(Shell, RegistryKeysGoWithTheirSubkeys) {
-    std::wstring key = mRoot + L"\\Doomed";
+    std::wstring key = m_root + L"\\Doomed";
     HKEY h = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, (key + L"\\Child\\Grandchild").c_str(), 0, nullptr, 0,
                               KEY_WRITE, nullptr, &h, nullptr),

@@ -37,12 +37,12 @@ class ImagingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-        ASSERT_EQ(CreateImagingFactory(&factory_), S_OK);
-        ASSERT_NE(factory_, nullptr);
+        ASSERT_EQ(CreateImagingFactory(&m_factory), S_OK);
+        ASSERT_NE(m_factory, nullptr);
     }
     void TearDown() override {
-        if (factory_)
-            factory_->Release();
+        if (m_factory)
+            m_factory->Release();
         CoUninitialize();
     }
 
@@ -73,7 +73,7 @@ protected:
         return pixels;
     }
 
-    IImagingFactory* factory_ = nullptr;
+    IImagingFactory* m_factory = nullptr;
 };
 
 DWORD Argb(const BYTE* rgba) {
@@ -86,7 +86,7 @@ TEST_F(ImagingTest, PngFromFileDrawsStraightAlphaAsImageMagickReadsIt) {
     std::vector<BYTE> expected = ReadAll(FixturePath("im32_png.rgba"));
     ASSERT_EQ(expected.size(), 150u * 9u * 4u) << "fixture missing";
     IImage* image = nullptr;
-    ASSERT_EQ(factory_->CreateImageFromFile(FixturePath("im32.png").c_str(), &image), S_OK);
+    ASSERT_EQ(m_factory->CreateImageFromFile(FixturePath("im32.png").c_str(), &image), S_OK);
     ImageInfo info{};
     ASSERT_EQ(image->GetImageInfo(&info), S_OK);
     EXPECT_EQ(info.Width, 150u);
@@ -114,7 +114,7 @@ TEST_F(ImagingTest, BufferStaysTheCallersAndDecodesTheSame) {
     ASSERT_FALSE(png.empty());
     std::vector<BYTE> copy = png;
     IImage* image = nullptr;
-    ASSERT_EQ(factory_->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()),
+    ASSERT_EQ(m_factory->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()),
                                               BufferDisposalFlagNone, &image),
               S_OK);
     EXPECT_EQ(png, copy);
@@ -132,7 +132,7 @@ TEST_F(ImagingTest, DrawOntoAnOrdinaryBitmapBlendsWithAlpha) {
     std::vector<BYTE> png = ReadAll(FixturePath("im32.png"));
     std::vector<BYTE> expected = ReadAll(FixturePath("im32_png.rgba"));
     IImage* image = nullptr;
-    ASSERT_EQ(factory_->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()),
+    ASSERT_EQ(m_factory->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()),
                                               BufferDisposalFlagNone, &image),
               S_OK);
     HDC screen = GetDC(nullptr);
@@ -161,14 +161,14 @@ TEST_F(ImagingTest, DrawOntoAnOrdinaryBitmapBlendsWithAlpha) {
 
 TEST_F(ImagingTest, UnreadableInputFailsWithoutAnImage) {
     IImage* image = reinterpret_cast<IImage*>(1);
-    EXPECT_TRUE(FAILED(factory_->CreateImageFromFile(FixturePath("missing.png").c_str(), &image)));
+    EXPECT_TRUE(FAILED(m_factory->CreateImageFromFile(FixturePath("missing.png").c_str(), &image)));
     EXPECT_EQ(image, nullptr);
     const BYTE garbage[] = {0x89, 'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8};
     image = reinterpret_cast<IImage*>(1);
     EXPECT_TRUE(
-        FAILED(factory_->CreateImageFromBuffer(garbage, sizeof garbage, BufferDisposalFlagNone, &image)));
+        FAILED(m_factory->CreateImageFromBuffer(garbage, sizeof garbage, BufferDisposalFlagNone, &image)));
     EXPECT_EQ(image, nullptr);
     IUnknown* unknown = nullptr;
-    EXPECT_EQ(factory_->QueryInterface(IID_IImagingFactory, reinterpret_cast<void**>(&unknown)), S_OK);
+    EXPECT_EQ(m_factory->QueryInterface(IID_IImagingFactory, reinterpret_cast<void**>(&unknown)), S_OK);
     unknown->Release();
 }

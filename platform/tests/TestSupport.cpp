@@ -13,17 +13,17 @@ namespace norvane::platform::test {
 
 void ScratchDevice::SetUp() {
     std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
-    mRoot = L"Software\\NorvaneTest\\platform-" + tag;
-    mStateKey = mRoot + L"\\State";
-    mCardsKey = mRoot + L"\\Cards";
-    mSuffix = L"_test" + tag;
-    SetDeviceStateKeys(mStateKey, mCardsKey);
-    SetDeviceNameSuffix(mSuffix);
+    m_root = L"Software\\NorvaneTest\\platform-" + tag;
+    m_stateKey = m_root + L"\\State";
+    m_cardsKey = m_root + L"\\Cards";
+    m_suffix = L"_test" + tag;
+    SetDeviceStateKeys(m_stateKey, m_cardsKey);
+    SetDeviceNameSuffix(m_suffix);
 }
 
 void ScratchDevice::TearDown() {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, mRoot.c_str());
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, mRoot.c_str());
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, m_root.c_str());
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, m_root.c_str());
     SetDeviceNameSuffix(L"");
 }
 
@@ -98,21 +98,21 @@ DWORD RunChild(const std::vector<std::wstring>& arguments, DWORD timeoutMs) {
     return code;
 }
 
-RecordingWindow::RecordingWindow(const std::wstring& className, const wchar_t* title) : mClass(className) {
+RecordingWindow::RecordingWindow(const std::wstring& className, const wchar_t* title) : m_class(className) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = &RecordingWindow::Proc;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = mClass.c_str();
+    wc.lpszClassName = m_class.c_str();
     RegisterClassW(&wc);
-    mHwnd = CreateWindowExW(0, mClass.c_str(), title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+    m_hwnd = CreateWindowExW(0, m_class.c_str(), title, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
 }
 
 RecordingWindow::~RecordingWindow() {
-    if (mHwnd != nullptr) {
-        DestroyWindow(mHwnd);
+    if (m_hwnd != nullptr) {
+        DestroyWindow(m_hwnd);
     }
-    UnregisterClassW(mClass.c_str(), GetModuleHandleW(nullptr));
+    UnregisterClassW(m_class.c_str(), GetModuleHandleW(nullptr));
 }
 
 LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -19,10 +19,10 @@ class ScratchDevice : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    std::wstring mStateKey;
-    std::wstring mCardsKey;
-    std::wstring mSuffix;
-    std::wstring mRoot;
+    std::wstring m_stateKey;
+    std::wstring m_cardsKey;
+    std::wstring m_suffix;
+    std::wstring m_root;
 };
 
 // Runs the message loop of this thread until done() or the deadline; true when done.
@@ -44,7 +44,7 @@ public:
     ~RecordingWindow();
     RecordingWindow(const RecordingWindow&) = delete;
     RecordingWindow& operator=(const RecordingWindow&) = delete;
-    HWND Get() const { return mHwnd; }
+    HWND Get() const { return m_hwnd; }
     struct Message {
         UINT message;
         WPARAM wParam;
@@ -60,8 +60,8 @@ public:
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    std::wstring mClass;
-    HWND mHwnd = nullptr;
+    std::wstring m_class;
+    HWND m_hwnd = nullptr;
 };
 
 } // namespace norvane::platform::test

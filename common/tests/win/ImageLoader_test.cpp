@@ -16,7 +16,7 @@ constexpr TgaPixel kPlum{142, 69, 133, 255};
 // Gives the loaders an imaging service, or explicitly none.
 class ImageLoaderTest : public ::testing::Test {
 protected:
-    ImagingService service_;
+    ImagingService m_service;
 };
 
 std::vector<std::uint8_t> FixtureBytes(const char* name) {
@@ -46,36 +46,36 @@ public:
     explicit ResourceModule(ScratchFolder& folder) {
         wchar_t self[MAX_PATH];
         GetModuleFileNameW(nullptr, self, MAX_PATH);
-        path_ = folder.Path() + L"resources.bin";
-        CopyFileW(self, path_.c_str(), FALSE);
-        update_ = BeginUpdateResourceW(path_.c_str(), FALSE);
+        m_path = folder.Path() + L"resources.bin";
+        CopyFileW(self, m_path.c_str(), FALSE);
+        m_update = BeginUpdateResourceW(m_path.c_str(), FALSE);
     }
     ~ResourceModule() {
-        if (module_)
-            FreeLibrary(module_);
-        DeleteFileW(path_.c_str());
+        if (m_module)
+            FreeLibrary(m_module);
+        DeleteFileW(m_path.c_str());
     }
     void Add(const wchar_t* type, int id, const std::vector<std::uint8_t>& bytes) {
         ASSERT_TRUE(
-            UpdateResourceW(update_, type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+            UpdateResourceW(m_update, type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
                             const_cast<std::uint8_t*>(bytes.data()), static_cast<DWORD>(bytes.size())));
     }
     HMODULE Load() {
-        EXPECT_TRUE(EndUpdateResourceW(update_, FALSE));
-        module_ = LoadLibraryExW(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        return module_;
+        EXPECT_TRUE(EndUpdateResourceW(m_update, FALSE));
+        m_module = LoadLibraryExW(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        return m_module;
     }
 
 private:
-    std::wstring path_;
-    HANDLE update_ = nullptr;
-    HMODULE module_ = nullptr;
+    std::wstring m_path;
+    HANDLE m_update = nullptr;
+    HMODULE m_module = nullptr;
 };
 
 } // namespace
 
 TEST_F(ImageLoaderTest, PngFileAndBufferDecodeToStraightAlphaAsImageMagickReadsThem) {
-    ASSERT_TRUE(service_.Available());
+    ASSERT_TRUE(m_service.Available());
     std::vector<std::uint8_t> expected = FixtureBytes("im32_png.rgba");
     Bitmap32 image;
     ASSERT_TRUE(LoadImageFile(image, ImageDataPath("im32.png")));

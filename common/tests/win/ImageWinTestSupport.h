@@ -19,30 +19,30 @@ public:
     ScratchFolder() {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        path_ = std::wstring(temp) + L"nv_img_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
-                std::to_wstring(counter_++) + L"\\";
-        CreateDirectoryW(path_.c_str(), nullptr);
+        m_path = std::wstring(temp) + L"nv_img_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                std::to_wstring(m_counter++) + L"\\";
+        CreateDirectoryW(m_path.c_str(), nullptr);
     }
     ~ScratchFolder() {
-        for (const std::wstring& file : files_)
+        for (const std::wstring& file : m_files)
             DeleteFileW(file.c_str());
-        RemoveDirectoryW(path_.c_str());
+        RemoveDirectoryW(m_path.c_str());
     }
-    const std::wstring& Path() const { return path_; }
+    const std::wstring& Path() const { return m_path; }
     std::wstring Write(const std::wstring& name, const std::vector<std::uint8_t>& bytes) {
-        std::wstring file = path_ + name;
+        std::wstring file = m_path + name;
         if (FILE* f = _wfopen(file.c_str(), L"wb")) {
             fwrite(bytes.data(), 1, bytes.size(), f);
             fclose(f);
         }
-        files_.push_back(file);
+        m_files.push_back(file);
         return file;
     }
 
 private:
-    static inline int counter_ = 0;
-    std::wstring path_;
-    std::vector<std::wstring> files_;
+    static inline int m_counter = 0;
+    std::wstring m_path;
+    std::vector<std::wstring> m_files;
 };
 
 // A one-pixel-per-colour 32-bit TGA, top row first, every pixel the same.
@@ -56,34 +56,34 @@ inline std::vector<std::uint8_t> SolidTga(int width, int height, TgaPixel pixel)
 // A 24-bit top-down section selected into a memory DC, for drawing tests.
 class TestCanvas {
 public:
-    TestCanvas(int width, int height) : width_(width), height_(height) {
+    TestCanvas(int width, int height) : m_width(width), m_height(height) {
         HDC screen = GetDC(nullptr);
         BITMAPINFO bmi{};
         bmi.bmiHeader = {sizeof bmi.bmiHeader, width, -height, 1, 24, BI_RGB};
-        bitmap_ = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, nullptr, nullptr, 0);
-        dc_ = CreateCompatibleDC(screen);
-        old_ = SelectObject(dc_, bitmap_);
+        m_bitmap = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+        m_dc = CreateCompatibleDC(screen);
+        m_old = SelectObject(m_dc, m_bitmap);
         ReleaseDC(nullptr, screen);
     }
     ~TestCanvas() {
-        SelectObject(dc_, old_);
-        DeleteDC(dc_);
-        DeleteObject(bitmap_);
+        SelectObject(m_dc, m_old);
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
     }
-    HDC Dc() const { return dc_; }
+    HDC Dc() const { return m_dc; }
     void Fill(COLORREF colour) {
         HBRUSH brush = CreateSolidBrush(colour);
-        RECT all{0, 0, width_, height_};
-        FillRect(dc_, &all, brush);
+        RECT all{0, 0, m_width, m_height};
+        FillRect(m_dc, &all, brush);
         DeleteObject(brush);
     }
-    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+    COLORREF At(int x, int y) const { return GetPixel(m_dc, x, y); }
 
 private:
-    int width_, height_;
-    HBITMAP bitmap_;
-    HDC dc_;
-    HGDIOBJ old_;
+    int m_width, m_height;
+    HBITMAP m_bitmap;
+    HDC m_dc;
+    HGDIOBJ m_old;
 };
 
 } // namespace norvane::testing
