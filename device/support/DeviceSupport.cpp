@@ -188,11 +188,11 @@ bool ReadShortcutFile(const std::wstring& path, std::wstring& target, std::wstri
     DWORD got = 0;
     if (!ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr))
         return false;
-    auto parsed = ParseCeShortcut(DecodeShortcutBytes(std::string_view(buffer, got)));
-    if (!parsed)
+    norvane::CeShortcut parsed;
+    if (!norvane::ParseCeShortcutBytes(std::string_view(buffer, got), parsed))
         return false;
-    target = parsed->target;
-    arguments = parsed->arguments;
+    target = parsed.target;
+    arguments = parsed.arguments;
     return true;
 }
 
