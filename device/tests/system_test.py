@@ -143,7 +143,17 @@ def case_teardown():
 
 
 def case_today_items():
-    state = windows()
+    # Right after boot, a loaded machine may not have run the first height query
+    # yet: wait for both items to have their heights before looking.
+    def settled():
+        state = windows()
+        items = state['items']
+        ok = 'Alpha' in items and 'Beta' in items and items['Alpha']['h'] == 40 and items['Beta']['h'] == 60
+        return state if ok else None
+    try:
+        state = poll(settled, 'both test items at their negotiated heights')
+    except Failure:
+        state = windows()
     expect(state['screen'][:4] == [240, 320, 96, 96], f'screen metrics {state["screen"]}')
     taskbar, today = window_of(state, 'HHTaskBar'), window_of(state, 'DesktopExplorerWindow')
     menubar = window_of(state, 'menu_worker')
