@@ -80,6 +80,9 @@ LPFILECHANGENOTIFY MakeNotice(LONG event, const std::wstring& item1, const std::
 constexpr DWORD kDriveFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
 constexpr size_t kMaxKnownFolders = 16384;
+// Watched before registration returns; the rest of the drive follows at once.
+constexpr const wchar_t* kFirstFolders[] = {L"\\", L"\\My Documents", L"\\Windows", L"\\Program Files",
+                                            L"\\Windows\\Start Menu", L"\\Windows\\Start Menu\\Programs"};
 
 class DriveWatch {
 public:
@@ -221,10 +224,18 @@ private:
         };
         bool cardsArmed = armCards();
         m_cards = norvane::platform::PresentCardNames();
+        // The root and the folders a device program works in are watched before
+        // registration returns; the rest of the drive joins right after, so that
+        // registering (on the Today screen's thread, at start-up) stays quick.
         if (driveOk) {
-            VisitFolders(L"\\");
+            for (const wchar_t* folder : kFirstFolders) {
+                VisitFolders(folder, false);
+            }
         }
         SetEvent(m_ready);
+        if (driveOk) {
+            VisitFolders(L"\\", true);
+        }
 
         for (;;) {
             HANDLE waits[] = {m_stop.Get(), driveOk ? drive.Event() : m_stop.Get(), cardsChanged.Get()};
@@ -254,11 +265,17 @@ private:
     // Wine extends a tree watch to a folder that existed before the watch only
     // once the folder is opened; new folders join by themselves. Remember them
     // all, so that a removal can be told apart from a file's.
-    void VisitFolders(const std::wstring& devicePath) {
+    void VisitFolders(const std::wstring& devicePath, bool recursive = true) {
         std::vector<std::wstring> pending{devicePath};
         while (!pending.empty() && m_knownFolders.size() < kMaxKnownFolders) {
             std::wstring path = std::move(pending.back());
             pending.pop_back();
+            if (!recursive && path != devicePath) {
+                continue;
+            }
+            if (WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0) {
+                return; // deregistered while the drive was still being visited
+            }
             std::wstring host = norvane::platform::ToHostPath(path);
             UniqueHandle touch(CreateFileW(host.c_str(), FILE_LIST_DIRECTORY,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
