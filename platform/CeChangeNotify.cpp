@@ -80,9 +80,10 @@ LPFILECHANGENOTIFY MakeNotice(LONG event, const std::wstring& item1, const std::
 constexpr DWORD kDriveFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
 constexpr size_t kMaxKnownFolders = 16384;
-// Watched before registration returns; the rest of the drive follows at once.
-constexpr const wchar_t* kFirstFolders[] = {L"\\", L"\\My Documents", L"\\Windows", L"\\Program Files",
-                                            L"\\Windows\\Start Menu", L"\\Windows\\Start Menu\\Programs"};
+// Folders this close to the root are watched before registration returns; the
+// rest of the drive follows at once on the watcher thread.
+constexpr int kFirstDepth = 3;
+constexpr int kMaxDepth = 1 << 20;
 
 class DriveWatch {
 public:
@@ -228,13 +229,11 @@ private:
         // registration returns; the rest of the drive joins right after, so that
         // registering (on the Today screen's thread, at start-up) stays quick.
         if (driveOk) {
-            for (const wchar_t* folder : kFirstFolders) {
-                VisitFolders(folder, false);
-            }
+            VisitFolders(L"\\", kFirstDepth);
         }
         SetEvent(m_ready);
         if (driveOk) {
-            VisitFolders(L"\\", true);
+            VisitFolders(L"\\", kMaxDepth);
         }
 
         for (;;) {
@@ -265,14 +264,11 @@ private:
     // Wine extends a tree watch to a folder that existed before the watch only
     // once the folder is opened; new folders join by themselves. Remember them
     // all, so that a removal can be told apart from a file's.
-    void VisitFolders(const std::wstring& devicePath, bool recursive = true) {
-        std::vector<std::wstring> pending{devicePath};
+    void VisitFolders(const std::wstring& devicePath, int maxDepth = kMaxDepth) {
+        std::vector<std::pair<std::wstring, int>> pending{{devicePath, 0}};
         while (!pending.empty() && m_knownFolders.size() < kMaxKnownFolders) {
-            std::wstring path = std::move(pending.back());
+            auto [path, depth] = std::move(pending.back());
             pending.pop_back();
-            if (!recursive && path != devicePath) {
-                continue;
-            }
             if (WaitForSingleObject(m_stop.Get(), 0) == WAIT_OBJECT_0) {
                 return; // deregistered while the drive was still being visited
             }
@@ -294,7 +290,9 @@ private:
                 if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                     (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
                     wcscmp(data.cFileName, L".") != 0 && wcscmp(data.cFileName, L"..") != 0) {
-                    pending.push_back((path == L"\\" ? L"" : path) + L"\\" + data.cFileName);
+                    if (depth < maxDepth) {
+                        pending.push_back({(path == L"\\" ? L"" : path) + L"\\" + data.cFileName, depth + 1});
+                    }
                 }
             } while (FindNextFileW(find, &data));
             FindClose(find);

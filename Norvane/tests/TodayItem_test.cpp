@@ -67,9 +67,13 @@ protected:
         return static_cast<int>(record.cyp);
     }
 
+    // Broadcasts a settings change and waits until the reload it causes is done.
     void BroadcastSettingsChanged() {
+        size_t reloads = std::count(steps.begin(), steps.end(), "power.start");
         PostMessageW(HWND_BROADCAST, Module::Messages().settingsChanged, 0, 0);
-        host.Pump(150);
+        ASSERT_TRUE(host.PumpUntil(
+            [&] { return static_cast<size_t>(std::count(steps.begin(), steps.end(), "power.start")) > reloads; }, 8000))
+            << "the broadcast did not reload the item";
     }
 
     TodayHost host;
