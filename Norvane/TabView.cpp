@@ -51,13 +51,13 @@ void TabView::Relayout() {
 
 void TabView::ResetHeight() {
     const GeneralOptions& general = m_owner.GetSettings().General;
+    if (m_thumbTabs || general.UseFloatingPanels) {
+        m_height = TabBarHeight() - ScaleY(2);
+        return;
+    }
     int fixed = FixedHeight(general);
     if (fixed != 0) {
         m_height = fixed;
-        return;
-    }
-    if (m_thumbTabs || general.UseFloatingPanels) {
-        m_height = TabBarHeight() - ScaleY(2);
         return;
     }
     int height = ScaleY(26);

@@ -161,6 +161,26 @@ int Broadcast(const std::wstring& name, WPARAM wParam, bool toToday) {
     return PostMessageW(target, message, wParam, 0) ? 0 : Fail(L"cannot post " + name);
 }
 
+// Posts a message to the first window of a class: a top-level window, or a
+// child of the Today screen (a Today item). The message is a number ("0x8011")
+// or the name of a registered message.
+int PostToClass(const std::wstring& cls, const std::wstring& message, WPARAM wParam) {
+    HWND target = FindWindowW(cls.c_str(), nullptr);
+    if (!target) {
+        HWND today = FindWindowW(kTodayClass, nullptr);
+        target = today ? FindWindowExW(today, nullptr, cls.c_str(), nullptr) : nullptr;
+    }
+    if (!target)
+        return Fail(L"no window of class " + cls);
+    wchar_t* end = nullptr;
+    UINT id = static_cast<UINT>(wcstoul(message.c_str(), &end, 0));
+    if (message.empty() || (end && *end != 0))
+        id = RegisterWindowMessageW(message.c_str());
+    if (!id)
+        return Fail(L"no message " + message);
+    return PostMessageW(target, id, wParam, 0) ? 0 : Fail(L"cannot post to " + cls);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -217,6 +237,11 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"broadcast")
         return Broadcast(args.size() > 1 ? args[1] : L"",
                          args.size() > 2 ? wcstoull(args[2].c_str(), nullptr, 0) : 0, false);
+    if (command == L"post") {
+        if (args.size() < 3)
+            return Fail(L"usage: post CLASS MESSAGE [WPARAM]");
+        return PostToClass(args[1], args[2], args.size() > 3 ? wcstoull(args[3].c_str(), nullptr, 0) : 0);
+    }
     if (command == L"post-today")
         return Broadcast(args.size() > 1 ? args[1] : L"",
                          args.size() > 2 ? wcstoull(args[2].c_str(), nullptr, 0) : 0, true);
