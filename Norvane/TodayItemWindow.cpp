@@ -5,6 +5,8 @@
 #include "CeChangeNotify.h"
 #include "CeShell.h"
 #include "DisplayScale.h"
+#include "ImageDraw.h"
+#include "ImageLoader.h"
 #include "Module.h"
 #include "TabView.h"
 #include "TodayApi.h"
@@ -54,6 +56,7 @@ TodayItemWindow::~TodayItemWindow() {
     // The window is gone now, so the class can really go; a class left behind
     // would point into this DLL after the Today screen unloads it.
     UnregisterClassW(names::kWindowClass, Module::Instance());
+    ReleaseImageDrawCache();
 }
 
 bool TodayItemWindow::Create(HWND parent) {
@@ -165,8 +168,7 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT TodayItemWindow::OnCreate() {
     Step("create");
-    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    m_comInitialized = SUCCEEDED(hr);
+    m_imaging = std::make_unique<ImagingService>();
     CreateMenuFont();
     SetTimer(m_hwnd, timers::kStartup, 0, nullptr);
     SwitchView(viewtype::kLoading);
@@ -504,10 +506,7 @@ void TodayItemWindow::OnDisplaySettingChange() {
 
 void TodayItemWindow::Shutdown() {
     Step("imaging.release");
-    if (m_comInitialized) {
-        CoUninitialize();
-        m_comInitialized = false;
-    }
+    m_imaging.reset();
     Step("meterbar.destroy");
     m_meterBar.Destroy();
     Step("changenotify.deregister");

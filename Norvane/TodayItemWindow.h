@@ -17,6 +17,8 @@ struct _TODAYLISTITEM;
 
 namespace norvane {
 
+class ImagingService;
+
 class TodayItemWindow : public WindowBase {
 public:
     TodayItemWindow();
@@ -91,7 +93,8 @@ private:
     COLORREF m_separatorColour = 0;
     HFONT m_menuFont = nullptr;
     HMODULE m_ceShell = nullptr;
-    bool m_comInitialized = false;
+    // COM for the thread and the imaging service the image loaders use.
+    std::unique_ptr<ImagingService> m_imaging;
     bool m_fileChangePending = false;
     bool m_todaySelection = false;
     bool m_selectionHold = false;
