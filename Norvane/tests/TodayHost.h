@@ -23,7 +23,7 @@ public:
     HWND Hwnd() const { return m_hwnd; }
 
     // Runs the message loop until the condition holds or the deadline passes.
-    bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 3000);
+    bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 8000);
     void Pump(int ms);
 
     int SettingChangeCount() const { return m_settingChanges; }

@@ -3,6 +3,7 @@
 #include "TodayHost.h"
 
 #include "DisplayScale.h"
+#include "ImageLoader.h"
 #include "Module.h"
 #include "TodayItemWindow.h"
 
@@ -99,6 +100,7 @@ TEST_F(ItemTest, WindowIsAScreenWideChildOfClassAndCaptionOfTheItem) {
     EXPECT_EQ(rc.bottom, 0);
     ASSERT_NE(item->View(), nullptr);
     EXPECT_EQ(item->View()->GetType(), -2) << "the item shows its loading view first";
+    EXPECT_NE(ImagingService::Current(), nullptr) << "the window creates the imaging service";
 }
 
 TEST_F(ItemTest, StartUpWaitsForTheShellAndThenReloadsInOrder) {
@@ -126,6 +128,7 @@ TEST_F(ItemTest, ShutdownUndoesStartUpInOrder) {
                            "messagewindow.reload", "subwindows.destroy", "power.stop", "trayicons.remove",
                            "softkeys.restore", "status.kill", "taskmanager.destroy", "class.unregister"});
     EXPECT_FALSE(item->Power().IsRunning());
+    EXPECT_EQ(ImagingService::Current(), nullptr) << "shutdown releases the imaging service";
     EXPECT_EQ(FindWindowW(nullptr, L"Norvane_FloatingPanel"), nullptr)
         << "the floating panel went with the item";
 }
