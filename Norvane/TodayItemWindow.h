@@ -3,6 +3,7 @@
 // height with the Today screen and reloads when the settings change.
 #pragma once
 
+#include "ImageLoader.h"
 #include "ItemParts.h"
 #include "ItemView.h"
 #include "MessageWindow.h"
@@ -37,6 +38,7 @@ public:
 
     COLORREF SeparatorColour() const { return m_separatorColour; }
     HFONT MenuFont() const { return m_menuFont; }
+    HWND FloatingPanelWindow() const { return m_floatingPanel.Hwnd(); }
     bool HoldsTodaySelection() const { return m_todaySelection; }
     bool FileChangePending() const { return m_fileChangePending; }
 
@@ -92,6 +94,7 @@ private:
     HFONT m_menuFont = nullptr;
     HMODULE m_ceShell = nullptr;
     bool m_comInitialized = false;
+    std::unique_ptr<ImagingService> m_imaging;
     bool m_fileChangePending = false;
     bool m_todaySelection = false;
     bool m_selectionHold = false;
