@@ -52,10 +52,12 @@ void MeasureOwnerMenuItem(MEASUREITEMSTRUCT& item, const std::wstring& text, HFO
     SIZE size = {};
     GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
     item.itemHeight = static_cast<UINT>(ScaleY(20));
-    item.itemWidth = static_cast<UINT>(size.cx + ScaleX(20) + (item.itemData == menukind::kWide ? ScaleX(3) : 0));
+    item.itemWidth =
+        static_cast<UINT>(size.cx + ScaleX(20) + (item.itemData == menukind::kWide ? ScaleX(3) : 0));
 }
 
-void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFONT font, const Bitmap32& image) {
+void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFONT font,
+                       const Bitmap32& image) {
     HDC dc = item.hDC;
     RECT rc = item.rcItem;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;

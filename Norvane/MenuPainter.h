@@ -30,6 +30,7 @@ std::wstring OwnerMenuText(const TodayItemWindow& window, UINT id);
 void MeasureOwnerMenuItem(MEASUREITEMSTRUCT& item, const std::wstring& text, HFONT font);
 
 // Draws the item; image (may be empty) goes into the icon column.
-void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFONT font, const Bitmap32& image);
+void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFONT font,
+                       const Bitmap32& image);
 
 } // namespace norvane

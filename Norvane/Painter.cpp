@@ -48,8 +48,8 @@ PaintColours ResolvePaintColours(const GeneralOptions& g, HWND todayParent, COLO
     const COLORREF systemText = SystemColour(kTextColourIndex, kBlack);
     c.caption = Resolve(g.CaptionColor, systemText);
     c.captionShadow = Resolve(g.CaptionShadowColor, AutomaticShadow(c.caption));
-    c.selectedCaption =
-        Resolve(g.SelectedCaptionColor, TodayColour(todayParent, TODAYCOLOR_HIGHLIGHTEDTEXT, RGB(255, 255, 255)));
+    c.selectedCaption = Resolve(g.SelectedCaptionColor,
+                                TodayColour(todayParent, TODAYCOLOR_HIGHLIGHTEDTEXT, RGB(255, 255, 255)));
     c.selectedCaptionShadow = Resolve(g.SelectedCaptionShadowColor, AutomaticShadow(c.selectedCaption));
     c.tabText = Resolve(g.TabTextColor, systemText);
     c.currentTabText = Resolve(g.CurrentTabTextColor, systemText);

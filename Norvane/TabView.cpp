@@ -120,10 +120,10 @@ void TabView::LoadArtwork() {
     for (size_t i = 0; i < m_visibleTabs.size(); ++i) {
         LoadTabImage(m_visibleTabs[i]->Image, m_tabImages[i], own, own, HiResDisplay());
     }
-    LoadThemeImage(m_settingsImage, vga ? L"settings_vga.tga" : L"settings.tga", vga ? kSettingsVgaId : kSettingsId,
-                   context);
-    LoadThemeImage(m_upArrow, vga ? L"up_scroll_vga.tga" : L"up_scroll.tga", vga ? kUpScrollVgaId : kUpScrollId,
-                   context);
+    LoadThemeImage(m_settingsImage, vga ? L"settings_vga.tga" : L"settings.tga",
+                   vga ? kSettingsVgaId : kSettingsId, context);
+    LoadThemeImage(m_upArrow, vga ? L"up_scroll_vga.tga" : L"up_scroll.tga",
+                   vga ? kUpScrollVgaId : kUpScrollId, context);
     LoadThemeImage(m_downArrow, vga ? L"down_scroll_vga.tga" : L"down_scroll.tga",
                    vga ? kDownScrollVgaId : kDownScrollId, context);
     // Before the shell is ready there are no theme files to look at; the
@@ -365,8 +365,9 @@ void TabView::OnCurrentTabChanged() {
     if (UsesPopupPanel() && m_popupChild && m_owner.Hwnd()) {
         RECT item;
         GetWindowRect(m_owner.Hwnd(), &item);
-        LayoutRect panel = PlacePopupPanel(LayoutRect{item.left, item.top, item.right, item.bottom},
-                                           ContentHeight(m_owner.CurrentTabRecord()), GetSystemMetrics(SM_CYSCREEN));
+        LayoutRect panel =
+            PlacePopupPanel(LayoutRect{item.left, item.top, item.right, item.bottom},
+                            ContentHeight(m_owner.CurrentTabRecord()), GetSystemMetrics(SM_CYSCREEN));
         bool visible = IsWindowVisible(m_popupChild) != FALSE;
         SetWindowPos(m_popupChild, HWND_TOP, panel.left, panel.top, panel.Width(), panel.Height(),
                      SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
@@ -384,7 +385,8 @@ void TabView::ScrollIntoView(const ShortcutRecord& shortcut) {
         return;
     }
     RECT area = GetIconAreaRect();
-    int offset = norvane::ScrollIntoView(m_scrollOffset, range, IconExtent(*placement), area.top, area.bottom);
+    int offset =
+        norvane::ScrollIntoView(m_scrollOffset, range, IconExtent(*placement), area.top, area.bottom);
     if (offset != m_scrollOffset) {
         m_scrollOffset = offset;
         if (m_owner.Hwnd()) {
@@ -558,7 +560,9 @@ void TabView::PaintTabBar(HDC hdc, const RECT& client) {
 
     SetBkMode(hdc, TRANSPARENT);
     SelectedObject font(hdc, m_tabFont);
-    UINT align = general.TabNameAlignment == 1 ? DT_CENTER : general.TabNameAlignment == 2 ? DT_RIGHT : DT_LEFT;
+    UINT align = general.TabNameAlignment == 1   ? DT_CENTER
+                 : general.TabNameAlignment == 2 ? DT_RIGHT
+                                                 : DT_LEFT;
     for (const TabStrip::Tab& entry : strip.tabs) {
         RECT rc = ToRect(entry.rect);
         const bool isCurrent = entry.index == current;
@@ -688,7 +692,9 @@ void NoTabsView::ResetHeight() {
     int height = ScaleY(18) + ScaleY(2);
     TabRecord* current = m_owner.CurrentTabRecord();
     if (current) {
-        height = std::max(height, ContentHeight(current));
+        // The same room below the last row as the scrolling check allows, so a
+        // tab that fits never shows scroll arrows.
+        height = std::max(height, ContentHeight(current) + ScaleY(2));
     }
     m_height = height;
 }

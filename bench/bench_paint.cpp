@@ -43,8 +43,8 @@ double LayoutMicroseconds() {
     options.captionsEnabled = true;
     IconArea area{4, 476, 50, false};
     volatile int sink = 0;
-    return 1000.0 * MillisecondsPer([&] { sink = sink + LayoutIcons(items, options, area).contentHeight; },
-                                    20000);
+    return 1000.0 *
+           MillisecondsPer([&] { sink = sink + LayoutIcons(items, options, area).contentHeight; }, 20000);
 }
 
 #ifdef _WIN32

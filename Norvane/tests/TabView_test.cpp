@@ -101,7 +101,8 @@ protected:
 
     // The item as wide as a QVGA screen and as tall as the view wants.
     void Resize(int width = 240) {
-        SetWindowPos(item->Hwnd(), nullptr, 0, 0, width, std::max(1, item->View()->GetHeight()), SWP_NOZORDER);
+        SetWindowPos(item->Hwnd(), nullptr, 0, 0, width, std::max(1, item->View()->GetHeight()),
+                     SWP_NOZORDER);
         host.Pump(20);
     }
 
@@ -184,15 +185,18 @@ TEST_F(TabViewTest, SelectionBlendsItsColourOverTheTarget) {
 TEST_F(TabViewTest, CaptionShadowsFollowTheirStyle) {
     int shadowCounts[3] = {};
     for (int style = 0; style <= 2; ++style) {
-        Start(std::wstring(kBase) + L"CaptionColor=0,255,0\r\nCaptionShadowColor=0,0,255\r\nCaptionFontSize=14\r\n"
-              L"ExtraCaptionWidth=10\r\nSmallIconCaptionMode=1\r\nShadowStyleForCaptions=" + std::to_wstring(style) +
+        Start(std::wstring(kBase) +
+              L"CaptionColor=0,255,0\r\nCaptionShadowColor=0,0,255\r\nCaptionFontSize=14\r\n"
+              L"ExtraCaptionWidth=10\r\nSmallIconCaptionMode=1\r\nShadowStyleForCaptions=" +
+              std::to_wstring(style) +
               L"\r\n[Tab1]\r\nName=One\r\nCaptionsEnabled=1\r\nShortcut1=\\Windows\\WWWW.lnk\r\n");
         ShortcutRecord* shortcut = item->CurrentTabRecord()->Shortcuts[0].get();
         const IconPlacement* at = View().PlacementOf(shortcut);
         ASSERT_NE(at, nullptr);
         ASSERT_FALSE(at->caption.IsEmpty());
         const Picture& picture = Render();
-        RECT caption = {at->caption.left - 1, at->caption.top - 1, at->caption.right + 1, at->caption.bottom + 1};
+        RECT caption = {at->caption.left - 1, at->caption.top - 1, at->caption.right + 1,
+                        at->caption.bottom + 1};
         EXPECT_GT(picture.Count(caption, RGB(0, 255, 0)), 5) << "caption text, style " << style;
         shadowCounts[style] = picture.Count(caption, RGB(0, 0, 255));
         item.reset();
@@ -219,8 +223,8 @@ TEST_F(TabViewTest, AutomaticColoursResolveAsDocumented) {
 }
 
 TEST_F(TabViewTest, TabFramesLeaveTheCurrentTabOpenTowardsTheIcons) {
-    Start(std::wstring(kBase) + L"TabBGColor=0,0,0\r\nTabOpacity=100\r\n[Tab1]\r\nName=One\r\n" + Shortcuts(2) +
-          L"[Tab2]\r\nName=Two\r\n" + Shortcuts(1));
+    Start(std::wstring(kBase) + L"TabBGColor=0,0,0\r\nTabOpacity=100\r\n[Tab1]\r\nName=One\r\n" +
+          Shortcuts(2) + L"[Tab2]\r\nName=Two\r\n" + Shortcuts(1));
     ASSERT_EQ(item->CurrentTab(), 0);
     TabStrip strip = View().Strip();
     ASSERT_EQ(strip.tabs.size(), 2u);
@@ -261,7 +265,8 @@ TEST_F(TabViewTest, BarAtTheBottomAndHeightsFollowTheSettings) {
     item.reset();
 
     // A fixed height is used as it is; the tallest tab then scrolls.
-    Start(std::wstring(kBase) + L"HeightInPixels=60\r\nLandscapeHeightInPixel=60\r\n[Tab1]\r\nName=One\r\n" + Shortcuts(40));
+    Start(std::wstring(kBase) + L"HeightInPixels=60\r\nLandscapeHeightInPixel=60\r\n[Tab1]\r\nName=One\r\n" +
+          Shortcuts(40));
     EXPECT_EQ(View().GetHeight(), 60);
     EXPECT_GT(View().ScrollRange(item->CurrentTabRecord()), 0);
     const Picture& picture = Render();
@@ -289,7 +294,8 @@ TEST_F(TabViewTest, BarAtTheBottomAndHeightsFollowTheSettings) {
 }
 
 TEST_F(TabViewTest, HitTestsFindTabsAndShortcuts) {
-    Start(std::wstring(kBase) + L"[Tab1]\r\nName=One\r\n" + Shortcuts(5) + L"[Tab2]\r\nName=Two\r\n" + Shortcuts(1));
+    Start(std::wstring(kBase) + L"[Tab1]\r\nName=One\r\n" + Shortcuts(5) + L"[Tab2]\r\nName=Two\r\n" +
+          Shortcuts(1));
     TabStrip strip = View().Strip();
     LayoutRect second = strip.tabs[1].rect;
     EXPECT_EQ(View().TabAt(POINT{second.left + 5, second.top + 3}), 1);
@@ -309,14 +315,17 @@ TEST_F(TabViewTest, ViewsLayOutAtVgaWithDoubledMeasures) {
     EXPECT_EQ(at->hit.Width(), 36);
     EXPECT_EQ(at->hit.Height(), 32);
     const Picture& picture = Render();
-    EXPECT_LT(picture.Count(RECT{at->icon.left, at->icon.top, at->icon.right, at->icon.bottom}, kHostBackground),
-              32 * 32)
+    EXPECT_LT(
+        picture.Count(RECT{at->icon.left, at->icon.top, at->icon.right, at->icon.bottom}, kHostBackground),
+        32 * 32)
         << "a picture is drawn at the doubled size";
     item.reset();
 
     Start(L"\r\n[General]\r\nBehaviorMode=3\r\n[Tab1]\r\nName=One\r\n" + Shortcuts(4));
     EXPECT_EQ(item->View()->GetType(), 3);
-    EXPECT_EQ(View().GetHeight(), std::max(ScaleY(20), View().ContentHeight(item->CurrentTabRecord())));
+    EXPECT_EQ(View().GetHeight(),
+              std::max(ScaleY(20), View().ContentHeight(item->CurrentTabRecord()) + ScaleY(2)));
+    EXPECT_EQ(View().ScrollRange(item->CurrentTabRecord()), 0) << "a tab that fits does not scroll";
     EXPECT_EQ(View().PlacementOf(item->CurrentTabRecord()->Shortcuts[0].get())->hit.top, ScaleY(2));
 }
 
