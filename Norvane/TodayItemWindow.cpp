@@ -7,6 +7,8 @@
 #include "DisplayScale.h"
 #include "ImageDraw.h"
 #include "ImageLoader.h"
+#include "MenuPainter.h"
+#include "Painter.h"
 #include "Module.h"
 #include "TabView.h"
 #include "TodayApi.h"
@@ -20,10 +22,6 @@ constexpr unsigned kFullStatusMask = 31;
 constexpr UINT kStartupRetryMs = 20;
 constexpr UINT kStatusPeriodMs = 5000;
 constexpr UINT kMinimizeDelayMs = 50;
-
-COLORREF ToColorRef(ColorValue value) {
-    return static_cast<COLORREF>(value & 0xFFFFFF);
-}
 
 bool IsMinimizeStored() {
     DWORD value = 0;
@@ -124,6 +122,20 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TIMER:
         OnTimer(wp);
         return 0;
+    case WM_MEASUREITEM: {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (measure && measure->CtlType == ODT_MENU) {
+            MeasureOwnerMenuItem(*measure, OwnerMenuText(*this, measure->itemID), m_menuFont);
+        }
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (draw && draw->CtlType == ODT_MENU) {
+            DrawOwnerMenuItem(*draw, OwnerMenuText(*this, draw->itemID), m_menuFont, Bitmap32());
+        }
+        return TRUE;
+    }
     case WM_LBUTTONUP:
         m_pressPoint = POINT{-1, -1};
         break;
@@ -222,6 +234,11 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
         Reload(false);
         break;
     default:
+        // The view's own timers (scrolling the icon area).
+        if (m_view) {
+            LRESULT result = 0;
+            m_view->ProcessWindowMessage(m_hwnd, WM_TIMER, id, 0, result);
+        }
         break;
     }
 }

@@ -3,6 +3,7 @@
 // height with the Today screen and reloads when the settings change.
 #pragma once
 
+#include "ImageLoader.h"
 #include "ItemParts.h"
 #include "ItemView.h"
 #include "MessageWindow.h"
@@ -39,6 +40,7 @@ public:
 
     COLORREF SeparatorColour() const { return m_separatorColour; }
     HFONT MenuFont() const { return m_menuFont; }
+    HWND FloatingPanelWindow() const { return m_floatingPanel.Hwnd(); }
     bool HoldsTodaySelection() const { return m_todaySelection; }
     bool FileChangePending() const { return m_fileChangePending; }
 

@@ -1,0 +1,90 @@
+// Owner-drawn menu items.
+#include "MenuPainter.h"
+
+#include "DisplayScale.h"
+#include "ImageDraw.h"
+#include "ImageHandles.h"
+#include "Module.h"
+#include "TodayItemWindow.h"
+
+namespace norvane {
+
+namespace {
+constexpr UINT kOptionsId = 2100;
+constexpr UINT kMinimizeId = 2101;
+constexpr UINT kMaximizeId = 2102;
+constexpr UINT kFirstTabId = 3400;
+constexpr UINT kLastTabId = 3421;
+constexpr UINT kOptionsText = 50002;
+constexpr UINT kMinimizeText = 50003;
+constexpr UINT kMaximizeText = 50004;
+constexpr COLORREF kHeaderBand = 0xC0C0C0;
+
+bool IsHeader(ULONG_PTR kind) {
+    return kind == menukind::kHeader || kind == menukind::kSubHeader;
+}
+} // namespace
+
+std::wstring OwnerMenuText(const TodayItemWindow& window, UINT id) {
+    switch (id) {
+    case kOptionsId:
+        return Module::Text(kOptionsText) + L"...";
+    case kMinimizeId:
+        return Module::Text(kMinimizeText);
+    case kMaximizeId:
+        return Module::Text(kMaximizeText);
+    default:
+        break;
+    }
+    if (id >= kFirstTabId && id <= kLastTabId) {
+        const auto& tabs = window.GetSettings().Tabs();
+        size_t index = id - kFirstTabId;
+        if (index < tabs.size()) {
+            return tabs[index]->Name;
+        }
+    }
+    return std::wstring();
+}
+
+void MeasureOwnerMenuItem(MEASUREITEMSTRUCT& item, const std::wstring& text, HFONT font) {
+    ScreenDc screen;
+    SelectedObject selected(screen.Get(), font);
+    SIZE size = {};
+    GetTextExtentPoint32W(screen.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    item.itemHeight = static_cast<UINT>(ScaleY(20));
+    item.itemWidth =
+        static_cast<UINT>(size.cx + ScaleX(20) + (item.itemData == menukind::kWide ? ScaleX(3) : 0));
+}
+
+void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFONT font,
+                       const Bitmap32& image) {
+    HDC dc = item.hDC;
+    RECT rc = item.rcItem;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool header = IsHeader(item.itemData);
+    COLORREF background = header ? RGB(255, 255, 255) : GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &rc, brush);
+    DeleteObject(brush);
+    int column = ScaleX(16) + (item.itemData == menukind::kWide ? ScaleX(2) : 0);
+    if (header) {
+        RECT band = {rc.left, rc.top, rc.left + column + ScaleX(2), rc.bottom};
+        HBRUSH grey = CreateSolidBrush(kHeaderBand);
+        FillRect(dc, &band, grey);
+        DeleteObject(grey);
+    }
+    if (!image.IsEmpty()) {
+        DrawImage(image, dc, rc.left + ScaleX(2), rc.top + ScaleY(2));
+    }
+    RECT textRect = {rc.left + column + ScaleX(4), rc.top, rc.right, rc.bottom};
+    SelectedObject selectedFont(dc, font);
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColour =
+        SetTextColor(dc, GetSysColor(selected && !header ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &textRect,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+}
+
+} // namespace norvane

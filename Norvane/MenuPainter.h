@@ -1,0 +1,36 @@
+// Owner-drawn popup menu items of the item: measured in the menu font and drawn
+// with an icon column, the selection in the system highlight colours, and
+// header items on white with a light-grey band.
+#pragma once
+
+#include "Bitmap32.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace norvane {
+
+class TodayItemWindow;
+
+// Item data values that mark special kinds of items.
+namespace menukind {
+inline constexpr ULONG_PTR kPlain = 0;
+inline constexpr ULONG_PTR kHeader = 1;
+inline constexpr ULONG_PTR kSubHeader = 2;
+inline constexpr ULONG_PTR kWide = 255; // a wider icon column
+} // namespace menukind
+
+// The text of an owner-drawn item by its id: the options entry (2100), minimize
+// (2101), maximize (2102) and the tab names (3400 + index); empty for others.
+std::wstring OwnerMenuText(const TodayItemWindow& window, UINT id);
+
+// Height ScaleY(20); width = text width in the font + ScaleX(20) (+ ScaleX(3)
+// for the wide kind).
+void MeasureOwnerMenuItem(MEASUREITEMSTRUCT& item, const std::wstring& text, HFONT font);
+
+// Draws the item; image (may be empty) goes into the icon column.
+void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFONT font,
+                       const Bitmap32& image);
+
+} // namespace norvane
