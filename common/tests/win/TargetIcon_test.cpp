@@ -170,6 +170,14 @@ TEST_F(ThemeFolder, MetersAskTheMetersCodeAtTheirSize) {
     EXPECT_FALSE(LoadAdditionalTargetIcon(Request(L"meter:x.ini"), IconDisplay{}, m_services, none));
 }
 
+TEST(TargetIcon, PlatformServicesUseTheDeviceCalls) {
+    const ShortcutIconServices services = ShortcutIconServices::Platform();
+    UniqueIcon root(services.systemIcon(L"\\", true));
+    EXPECT_TRUE(root) << "the device root's icon";
+    EXPECT_EQ(services.loadBitmapFile(L"\\Windows\\no-such-picture.bmp"), nullptr);
+    EXPECT_FALSE(services.additionalTargetIcon);
+}
+
 TEST(TargetIcon, SettingsLoadKeepsEachShortcutsPicture) {
     Win32SettingsEnvironment environment(HKEY_CURRENT_USER, L"Software\\NorvaneTest\\Icons\\");
     std::vector<std::wstring> asked;
