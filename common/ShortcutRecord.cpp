@@ -1,6 +1,8 @@
 // A shortcut's stored fields and its caption.
 #include "ShortcutRecord.h"
 
+#include "ShortcutTarget.h"
+
 namespace norvane {
 
 std::unique_ptr<ShortcutRecord> ShortcutRecord::CloneStored() const {
@@ -41,21 +43,7 @@ void ShortcutRecord::SetToolTipTitle(std::wstring_view title) {
 }
 
 std::wstring ShortcutRecord::Caption(bool storedOnly) const {
-    if (storedOnly || !m_toolTipTitle.empty()) {
-        return m_toolTipTitle;
-    }
-    if (std::wstring_view(m_additionalTarget).starts_with(kFolderPrefix)) {
-        return m_target;
-    }
-    std::wstring_view name = m_target;
-    const std::size_t slash = name.rfind(L'\\');
-    if (slash != std::wstring_view::npos) {
-        name.remove_prefix(slash + 1);
-    }
-    if (name.ends_with(L".lnk")) {
-        name.remove_suffix(4);
-    }
-    return std::wstring(name);
+    return TargetCaption(m_target, m_additionalTarget, m_toolTipTitle, storedOnly);
 }
 
 } // namespace norvane

@@ -1,5 +1,6 @@
 // Special properties: the "~#~" text form and lower-cased keys.
 #include "PropertyList.h"
+#include "ShortcutRecord.h"
 #include "TextCodec.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +66,31 @@ TEST(PropertyList, GetAndSetLowerCaseTheKey) {
     list.Parse(L"Delay~#~3");
     EXPECT_EQ(list.Get(L"Delay"), L"");
     EXPECT_EQ(Dump(list), L"Delay=3;");
+}
+
+TEST(PropertyList, ThroughTheShortcutKeysAreLowerCased) {
+    ShortcutRecord shortcut;
+    shortcut.SetAdditionalTarget(L"special:sms");
+    shortcut.SpecialProperties().Set(L"PhoneNumber", L"555 0100");
+    shortcut.SpecialProperties().Set(L"SMSDefaultBody", L"On my way");
+    EXPECT_EQ(shortcut.SpecialProperties().Get(L"phonenumber"), L"555 0100");
+    EXPECT_EQ(shortcut.SpecialProperties().ToText(), L"phonenumber~#~555 0100~#~smsdefaultbody~#~On my way");
+    // A copy of the stored fields carries the properties.
+    const auto copy = shortcut.CloneStored();
+    EXPECT_EQ(copy->SpecialProperties(), shortcut.SpecialProperties());
+    // Writing then reading keeps every non-empty pair, values with blanks,
+    // separators' parts and non-Latin text included.
+    PropertyList list;
+    list.Set(L"path", L"\\My Documents\\");
+    list.Set(L"prefix", L"a~b#c");
+    list.Set(L"name", L"\u0416\u00e9");
+    list.Set(L"gone", L"");
+    PropertyList reread;
+    reread.Parse(list.ToText());
+    EXPECT_EQ(reread.Items().size(), 3u);
+    EXPECT_EQ(reread.Get(L"prefix"), L"a~b#c");
+    EXPECT_EQ(reread.Get(L"name"), L"\u0416\u00e9");
+    EXPECT_EQ(reread.Get(L"gone"), L"");
 }
 
 TEST(TextCodecLowerCase, FoldsTheCommonScripts) {

@@ -4,6 +4,10 @@
 #include "ImageLoader.h"
 #include "ImageNames.h"
 
+#include "ShortcutRecord.h"
+
+#include <Aygshell.h>
+#include <CeLaunch.h>
 #include <shellapi.h>
 
 namespace norvane {
@@ -40,6 +44,26 @@ ShortcutIconServices ShortcutIconServices::Desktop() {
             LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     };
     return services;
+}
+
+ShortcutIconServices ShortcutIconServices::Platform() {
+    ShortcutIconServices services;
+    services.systemIcon = [](const std::wstring& path, bool large) -> HICON {
+        SHFILEINFOW info{};
+        UINT flags = SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
+        if (!CeSHGetFileInfo(path.c_str(), 0, &info, sizeof info, flags))
+            return nullptr;
+        return info.hIcon;
+    };
+    services.loadBitmapFile = [](const std::wstring& path) -> HBITMAP {
+        return SHLoadDIBitmap(path.c_str());
+    };
+    return services;
+}
+
+const ShortcutIcon* LoadedShortcutIcon(const ShortcutRecord& shortcut) {
+    const auto* cache = dynamic_cast<const ShortcutIconCache*>(shortcut.Icon());
+    return cache && cache->icon.IsLoaded() ? &cache->icon : nullptr;
 }
 
 HBITMAP HalveDeviceBitmap(HBITMAP bitmap) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "Bitmap32.h"
+#include "CachedIcon.h"
 #include "ImageHandles.h"
 
 #include <windows.h>
@@ -16,6 +17,8 @@
 #include <string>
 
 namespace norvane {
+
+class ShortcutRecord;
 
 struct ShortcutIconRequest {
     std::wstring bitmapIcon;       // ShortcutBitmapIcon
@@ -60,7 +63,20 @@ struct ShortcutIconServices {
     // additional-target icons. The plug-in replaces them with the platform's
     // calls, which know the device's shortcut files and paths.
     static ShortcutIconServices Desktop();
+    // The device's calls: CeSHGetFileInfo and SHLoadDIBitmap (device paths and
+    // CE shortcut files); additionalTargetIcon is left for the caller to fill
+    // (LoadAdditionalTargetIcon in TargetIcon.h).
+    static ShortcutIconServices Platform();
 };
+
+// The loaded picture as a shortcut keeps it (ShortcutRecord::Icon()).
+class ShortcutIconCache : public CachedIcon {
+public:
+    ShortcutIcon icon;
+};
+
+// The picture a shortcut holds, or nullptr when none is loaded.
+const ShortcutIcon* LoadedShortcutIcon(const ShortcutRecord& shortcut);
 
 // Loads the shortcut's picture unless one is loaded already (then true). True
 // when the shortcut has a picture afterwards.

@@ -1,13 +1,30 @@
 // Registry, folders and messages for the settings record on Windows.
 #include "Win32SettingsEnvironment.h"
 
+#include "DisplayScale.h"
+#include "ImageLoader.h"
+#include "PlatformServices.h"
+#include "Settings.h"
+#include "ShortcutRecord.h"
+#include "TargetIcon.h"
 #include "Win32Handles.h"
+
+#include <Aygshell.h>
+
+#include <memory>
 
 namespace norvane {
 
 namespace {
 
 constexpr DWORD kMaxProgramsFolder = MAX_PATH;
+
+HMODULE ThisModule() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module;
+}
 
 bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
     return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
@@ -67,6 +84,47 @@ void Win32SettingsEnvironment::WriteRegistryMirror(const RegistryMirror& mirror)
 void Win32SettingsEnvironment::ReportSaveError(const std::wstring& text) {
     MessageBoxW(nullptr, text.c_str(), L"Norvane",
                 MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+void Win32SettingsEnvironment::LoadShortcutIcon(ShortcutRecord& shortcut, const Settings& settings) {
+    if (LoadedShortcutIcon(shortcut)) {
+        return;
+    }
+    ShortcutIconRequest request;
+    request.bitmapIcon = shortcut.BitmapIcon();
+    request.additionalTarget = shortcut.AdditionalTarget();
+    request.target = shortcut.Target();
+    request.large = shortcut.LargeIcon();
+    request.inSpecialTab = shortcut.InSpecialTab();
+    const int dpi = ScreenDpiX();
+    const IconDisplay display{dpi > 0 ? dpi : 96, TrueVga(), HiResDisplay()};
+
+    TargetIconServices target;
+    target.systemIcon = m_iconServices.systemIcon;
+    target.meterImage = m_meterImage;
+    target.resourceModule = m_iconResourceModule ? m_iconResourceModule : ThisModule();
+    target.theme.additionalImagesPath = settings.General.AdditionalImagesPath;
+    target.theme.shellReady = IsAPIReady(SH_SHELL) != FALSE;
+    target.theme.resourceModule = target.resourceModule;
+    if (!request.additionalTarget.empty()) {
+        target.theme.installFolder = ReadInstallFolder();
+    }
+    ShortcutIconServices services = m_iconServices;
+    if (!services.additionalTargetIcon) {
+        services.additionalTargetIcon = [&target](const ShortcutIconRequest& r, const IconDisplay& d,
+                                                  ShortcutIcon& icon) {
+            return LoadAdditionalTargetIcon(r, d, target, icon);
+        };
+    }
+    auto cache = std::make_unique<ShortcutIconCache>();
+    if (norvane::LoadShortcutIcon(request, display, services, cache->icon)) {
+        shortcut.SetIcon(std::move(cache));
+    }
+}
+
+Win32SettingsEnvironment& PlatformWin32SettingsEnvironment() {
+    // The Windows build's platform environment is this class (Win32PlatformServices.cpp).
+    return static_cast<Win32SettingsEnvironment&>(PlatformSettingsEnvironment());
 }
 
 } // namespace norvane

@@ -273,6 +273,59 @@ def case_screenshot():
     print(f'screenshot: {out}')
 
 
+def case_launch_kinds():
+    """One shortcut of every kind, launched inside the device by the launcher's
+    own code (device/tests/LaunchProbe.cpp); the log must show exactly the
+    programs and command lines each kind stands for, and nothing else."""
+    to_today()
+    clear_log()
+    status = subprocess.run([sys.executable, str(DEVICECTL), 'exec', r'\Windows\LaunchProbe.exe'], env=ENV,
+                            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=150).returncode
+    expect(status == 0, f'the launch probe ended with status {status}')
+    menu = {'Excel Workbook', 'E-mail Message', 'Contact', 'Task', 'Appointment', 'Note', 'Word Document'}
+    programs = sorted([
+        'Calculator.exe|',
+        'tmail.exe|-to "Ann Lee" -body "a ""b"""',
+        'fexplore.exe|"\\My Documents"',
+        'fexplore.exe|\\Windows',
+        'powerg.exe|',
+        'ctlpnl.exe|cplmain.cpl,4,0',
+        'cplmain.cpl|open 4 Memory',  # the control panel opened that applet
+        'ctlpnl.exe|,0,0',
+        'SHCreateNewItem|{0FE5DCC1-5413-11D2-A53B-00C04F8ECDC8}',
+        'SHCreateNewItem|{42650BC2-41C1-11D2-88E3-0000F87A49DB}',
+        'fexplore.exe|"\\Storage Card"',
+        'NorvaneOptions.exe|/theme',
+    ])
+    probe = ['probe|file started', 'probe|quotes started', 'probe|missing not started', 'probe|folder started',
+             'probe|folder fallback started', 'probe|power started', 'probe|memory started', 'probe|no bar started',
+             'probe|special softreset for Soft Reset', 'probe|special started', 'probe|note started',
+             'probe|new menu started', 'probe|bad class not started',
+             'probe|status dialog', 'probe|meter dialog started', 'probe|meter card started',
+             'probe|theme started', 'probe|done']
+
+    def started():
+        lines = log_text().splitlines()
+        return lines if all(p in lines for p in programs + probe) else None
+
+    lines = poll(started, 'every launched program to log its start', timeout=20)
+    time.sleep(1.0)  # anything started wrongly has had time to log too
+    lines = log_text().splitlines()
+    shown = [l for l in lines if l.startswith('probe|menu ')]
+    expect(len(shown) == 1 and set(shown[0][len('probe|menu '):].split(';')) == menu,
+           f'the New menu offers the seven classes: {shown!r}')
+    lines = [l for l in lines if not l.startswith('probe|menu ')]
+    expect([l for l in lines if l.startswith('probe|')] == probe,
+           'probe steps:\n  expected ' + repr(probe) + '\n  got      ' + repr([l for l in lines if l.startswith('probe|')]))
+    got = sorted(l for l in lines if not l.startswith('probe|') and not l.startswith('shell|'))
+    expect(got == programs, 'programs:\n  expected ' + repr(programs) + '\n  got      ' + repr(got))
+    theme = ctl('reg', 'query', r'HKLM\Software\Tarsel\Norvane', '/v', 'ThemePath')
+    expect(r'\My Documents\Blue.tsk' in theme, f'ThemePath in the registry: {theme!r}')
+    install = ctl('reg', 'query', r'HKLM\Software\Tarsel\Norvane', '/v', 'InstallPath', check=False)
+    expect('probe-install' not in install, f'the probe put InstallPath back: {install!r}')
+    to_today()
+
+
 def case_reset():
     drive = Path(ctl('path').strip())
     link = drive / 'windows' / 'StartUp' / 'Reset Check.lnk'
