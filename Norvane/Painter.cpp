@@ -152,8 +152,9 @@ const ShortcutIcon* PictureOf(const CachedIcon* cached) {
     if (!cached) {
         return nullptr;
     }
-    const auto* picture = dynamic_cast<const ShortcutIcon*>(cached);
-    return picture && picture->IsLoaded() ? picture : nullptr;
+    // The icon loader keeps its picture in a ShortcutIconCache.
+    const auto* cache = dynamic_cast<const ShortcutIconCache*>(cached);
+    return cache && cache->icon.IsLoaded() ? &cache->icon : nullptr;
 }
 
 ThemeImageContext ItemThemeContext(const Settings& settings) {
