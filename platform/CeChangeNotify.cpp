@@ -80,9 +80,9 @@ LPFILECHANGENOTIFY MakeNotice(LONG event, const std::wstring& item1, const std::
 constexpr DWORD kDriveFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
                                FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
 constexpr size_t kMaxKnownFolders = 16384;
-// Folders this close to the root are watched before registration returns; the
+// The root and its folders are watched before registration returns; the
 // rest of the drive follows at once on the watcher thread.
-constexpr int kFirstDepth = 3;
+constexpr int kFirstDepth = 1;
 constexpr int kMaxDepth = 1 << 20;
 
 class DriveWatch {
