@@ -4,6 +4,8 @@
 // meter bar. Each keeps a narrow interface here; its capability fills it in.
 #pragma once
 
+#include "SoftKeys.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -32,14 +34,6 @@ public:
 
 private:
     std::vector<UINT> m_ids;
-};
-
-// The Today screen's soft keys bound to our key stubs, with the user's own
-// assignment kept in "Keys_backup".
-class SoftKeys {
-public:
-    void Assign(Settings& settings) {}
-    void Restore() {}
 };
 
 // The 5-second refresh of the status values that meters show.

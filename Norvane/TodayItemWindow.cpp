@@ -152,6 +152,18 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
     case WM_TODAYCUSTOM_ACTION:
         return TRUE;
+    case appmsg::kExecuteShortcut:
+        if (lp) {
+            m_launcher.ExecuteTarget(*reinterpret_cast<ShortcutRecord*>(lp));
+        }
+        return 0;
+    case appmsg::kTabMenu:
+        m_launcher.ShowTabMenu(static_cast<int>(wp),
+                               POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
+        return 0;
+    case appmsg::kJumpToTab:
+        m_launcher.JumpToTab(static_cast<int>(wp));
+        return 0;
     case appmsg::kMinMax:
         ToggleMinimized();
         return 0;
@@ -501,9 +513,22 @@ void TodayItemWindow::UpdateSeparatorColour() {
 }
 
 void TodayItemWindow::OnLauncherCode(int code) {
-    // The codes' actions (task manager, quick launch, soft keys, OK button) come
-    // with launching and the task manager.
     Step("launcher.code");
+    switch (code) {
+    case launchercode::kTaskManager:
+        // TASK MANAGER SEAM: open, advance or close the task-manager popup with
+        // "AltTabMode", "AltTabDelay" and "AnimateTaskManager".
+        Step("launcher.taskmanager");
+        break;
+    case launchercode::kOkButton:
+        // TASK MANAGER SEAM: the message window's OK-button rule on the
+        // foreground window (the same rule as the task bar's close corner).
+        Step("launcher.okbutton");
+        break;
+    default:
+        m_launcher.OnCode(code);
+        break;
+    }
 }
 
 void TodayItemWindow::StartScreenCapture(UINT delayMs) {

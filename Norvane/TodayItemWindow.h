@@ -6,6 +6,7 @@
 #include "ImageLoader.h"
 #include "ItemParts.h"
 #include "ItemView.h"
+#include "Launcher.h"
 #include "MessageWindow.h"
 #include "Settings.h"
 #include "SubWindows.h"
@@ -49,6 +50,9 @@ public:
     // Switches to the view of the given type (see viewtype), honouring a stored
     // minimized state.
     void SwitchView(int type);
+
+    // Activation, quick launch, soft keys, tab menu, jump to tab, options program.
+    Launcher& GetLauncher() { return m_launcher; }
 
     // Hand-offs from the message window.
     void OnLauncherCode(int code);
@@ -116,6 +120,7 @@ private:
     SoftKeys m_softKeys;
     StatusRefresh m_status;
     MeterBarWindow m_meterBar;
+    Launcher m_launcher{*this};
 };
 
 } // namespace norvane

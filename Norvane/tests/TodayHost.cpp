@@ -11,6 +11,20 @@ constexpr wchar_t kListenerClass[] = L"NorvaneTestListener";
 constexpr wchar_t kItemKey[] = L"Software\\Tarsel\\Norvane";
 } // namespace
 
+SharedStateLock::SharedStateLock() {
+    m_mutex = CreateMutexW(nullptr, FALSE, L"NorvaneItemTestsSharedState");
+    if (m_mutex) {
+        WaitForSingleObject(m_mutex, INFINITE); // an abandoned lock is ours as well
+    }
+}
+
+SharedStateLock::~SharedStateLock() {
+    if (m_mutex) {
+        ReleaseMutex(m_mutex);
+        CloseHandle(m_mutex);
+    }
+}
+
 TodayHost::TodayHost() {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = Proc;

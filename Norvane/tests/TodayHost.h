@@ -16,6 +16,20 @@ namespace norvane::test {
 inline constexpr COLORREF kHostBackground = RGB(10, 20, 30);
 inline constexpr COLORREF kHostTextColour = RGB(250, 240, 5);
 
+// Held while a test uses the state that every item test shares through the one
+// test prefix: the settings file, the item's registry values and the Today
+// keys. Tests run in parallel processes, so each waits for the one before.
+class SharedStateLock {
+public:
+    SharedStateLock();
+    ~SharedStateLock();
+    SharedStateLock(const SharedStateLock&) = delete;
+    SharedStateLock& operator=(const SharedStateLock&) = delete;
+
+private:
+    HANDLE m_mutex = nullptr;
+};
+
 class TodayHost {
 public:
     TodayHost();
@@ -34,6 +48,7 @@ public:
     void SetShellReady(bool ready);
 
 private:
+    SharedStateLock m_lock;
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ListenerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND m_hwnd = nullptr;

@@ -200,8 +200,37 @@ def case_soft_keys():
     poll(lambda: bar() == 'Notes\tContacts', 'the soft keys to follow the registry back')
 
 
+BUTTONS_KEY = r'HKEY_LOCAL_MACHINE\Software\NorvaneDevice\Buttons'
+STUBS = ['NorvaneApp1', 'NorvaneApp2', 'NorvaneApp3', 'NorvaneApp4', 'NorvaneOKButton', 'NorvaneLeftKey',
+         'NorvaneRightKey', 'NorvaneTaskManager']
+
+
+def reg_value(key, name):
+    """A string value as reg.exe shows it, or None."""
+    for line in ctl('reg', 'query', key, '/v', name, check=False).splitlines():
+        fields = line.split(None, 2)
+        if len(fields) >= 2 and fields[0] == name and fields[1].startswith('REG_'):
+            return fields[2].strip() if len(fields) > 2 else ''
+    return None
+
+
+def bind_button(name, program):
+    reg_import(f'[{BUTTONS_KEY}\\{name}]\n"Program"="' + program.replace('\\', '\\\\') + '"\n')
+
+
 def case_app_button():
     to_today()
+    # The shell's own button mechanism, with a plain program on the button (the
+    # product's installation binds its key stubs to the buttons).
+    previous = reg_value(BUTTONS_KEY + r'\App4', 'Program') or ''
+    bind_button('App4', r'\Windows\Calculator.exe')
+    try:
+        press_app4_calculator()
+    finally:
+        bind_button('App4', previous)
+
+
+def press_app4_calculator():
     clear_log()
     ctl('key', 'app4')  # bound to \Windows\Calculator.exe
     poll(lambda: 'Calculator.exe|' in log_text(), 'application button 4 to start Calculator')
@@ -210,6 +239,81 @@ def case_app_button():
     # The dialog has the OK caption button: the corner says "ok" and sends IDOK.
     ctl('tap', 228, 12)
     poll(lambda: 'Calculator.exe|ok' in log_text(), 'the corner button to send IDOK to the dialog')
+    to_today()
+
+
+def case_key_stubs():
+    drive = Path(ctl('path').strip())
+    for stub in STUBS:
+        expect((drive / 'windows' / f'{stub}.exe').exists(), f'{stub}.exe is installed in \\Windows')
+    for button, stub in (('App1', 'NorvaneApp1'), ('App2', 'NorvaneApp2'), ('App3', 'NorvaneApp3'),
+                         ('App4', 'NorvaneApp4'), ('OK', 'NorvaneOKButton'), ('TaskManager', 'NorvaneTaskManager')):
+        program = reg_value(BUTTONS_KEY + '\\' + button, 'Program')
+        expect(program and program.lower() == f'\\windows\\{stub}.exe'.lower(),
+               f'button {button} is bound to {program!r}, expected {stub}')
+
+
+def settings_path():
+    return Path(ctl('path').strip()) / 'Program Files' / 'Tarsel' / 'Norvane' / 'Norvane.ini'
+
+
+def write_settings(text):
+    path = settings_path()
+    path.parent.mkdir(parents=True, exist_ok=True)
+    path.write_bytes(b'\xff\xfe' + text.replace('\n', '\r\n').encode('utf-16-le'))
+
+
+def case_launcher_keys():
+    """The application buttons and the left soft key do what their codes say:
+    quick launch runs the Quick Launch Tab's shortcuts, the left soft key (bound
+    to NorvaneLeftKey by the item) the Left Softkey Tab's."""
+    to_today()
+    ini = settings_path()
+    before = ini.read_bytes() if ini.exists() else None
+    bar = lambda: window_of(windows(), 'menu_worker')['title']
+    write_settings('\n'.join([
+        '', '[General]', 'BehaviorMode=2', '[Tab1]', 'Name=Home', 'UniqueID=1',
+        '[Tab2]', 'SpecialType=4', r'Shortcut1=\Windows\Calculator.exe', r'Shortcut2=\Windows\Bubbles.exe',
+        '[Tab3]', 'SpecialType=5', r'Shortcut1=\Windows\Notes.exe', 'ToolTipTitle1=Jot', '']))
+    ctl('broadcast', 'NorvaneSettingsChanged')
+    try:
+        poll(lambda: bar() == 'Jot\tContacts', 'the item to bind the left soft key', timeout=10)
+        open_value = reg_value(r'HKEY_CURRENT_USER\Software\Microsoft\Today\Keys\112', 'Open') or ''
+        expect(open_value.lower().endswith('norvaneleftkey.exe'), f'left soft key opens {open_value!r}')
+        saved = reg_value(r'HKEY_LOCAL_MACHINE\Software\Tarsel\Norvane\Keys_backup\112', 'Open') or ''
+        expect(saved.lower() == r'\windows\notes.exe', f'the user\'s left key is backed up: {saved!r}')
+
+        clear_log()
+        ctl('key', 'app1')
+        poll(lambda: 'Calculator.exe|' in log_text(), 'application button 1 to quick-launch Calculator')
+        to_today()
+        clear_log()
+        ctl('key', 'app2')
+        poll(lambda: 'Bubbles.exe|' in log_text(), 'application button 2 to quick-launch Bubble Breaker')
+        to_today()
+
+        clear_log()
+        ctl('key', 'softkey-left')
+        poll(lambda: 'Notes.exe|' in log_text(), 'the left soft key to run the Left Softkey Tab\'s Notes')
+        to_today()
+
+        # The task-manager key's switches are quick-launch codes too.
+        clear_log()
+        ctl('exec', r'\Windows\NorvaneTaskManager.exe', '/LAUNCH:0')
+        poll(lambda: 'Calculator.exe|' in log_text(), 'NorvaneTaskManager /launch:0 to quick-launch Calculator')
+        to_today()
+    finally:
+        # Empty softkey tabs give the user's keys back; a settings file that is
+        # only removed would leave the loaded shortcuts as they are.
+        write_settings('\n'.join(['', '[General]', 'BehaviorMode=2', '[Tab1]', 'Name=Home', '[Tab2]',
+                                   'SpecialType=4', '[Tab3]', 'SpecialType=5', '[Tab4]', 'SpecialType=6', '']))
+        ctl('broadcast', 'NorvaneSettingsChanged')
+        poll(lambda: bar() == 'Notes\tContacts', 'the user\'s soft keys to come back', timeout=10)
+        if before is None:
+            ini.unlink(missing_ok=True)
+        else:
+            ini.write_bytes(before)
+        ctl('broadcast', 'NorvaneSettingsChanged')
     to_today()
 
 
