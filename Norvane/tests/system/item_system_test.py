@@ -35,14 +35,17 @@ def expect(condition, text):
         raise Failure(text)
 
 
-def poll(condition, what, timeout=10.0):
+def poll(condition, what, timeout=10.0, show=None):
     deadline = time.monotonic() + timeout
+    seen = []
     while time.monotonic() < deadline:
         value = condition()
         if value is not None and value is not False:
             return value
+        if show:
+            seen.append(show())
         time.sleep(0.2)
-    raise Failure(f'timed out waiting for {what}')
+    raise Failure(f'timed out waiting for {what}' + (f'; saw {seen}' if seen else ''))
 
 
 def items():
@@ -108,17 +111,20 @@ def case_teardown():
 
 
 def case_loading_then_view():
-    # The shell turns ready late: until then the item shows its loading view at
-    # the stored height; then it switches to the view of "BehaviorMode".
+    # The shell turns ready late: until then the item shows its loading view and
+    # answers the Today screen's height polls with the stored "LastHeight"; then
+    # it switches to the view of "BehaviorMode".
     write_settings({'BehaviorMode': 2, 'HeightInPixels': 90, 'LandscapeHeightInPixel': 90})
-    reg_set('LastHeight', 33)
     reg_delete('MinimizeOnRefresh')
     ctl('reg', 'add', r'HKLM\Software\NorvaneDevice\State', '/v', 'ShellReadyDelayMs', '/t', 'REG_DWORD',
-        '/d', '4000', '/f')
+        '/d', '9000', '/f')
     try:
         ctl('reset', '--no-wait')
+        poll(lambda: norvane(), 'the item on the Today screen after the reset', timeout=20)
+        reg_set('LastHeight', 33)
         loading = poll(lambda: (lambda i: i if i and i['h'] == 33 else None)(norvane()),
-                       'the loading view at the stored height 33', timeout=20)
+                       'the loading view to answer the stored height 33', timeout=8,
+                       show=lambda: (norvane() or {}).get('h'))
         expect(loading['w'] == 240, f'the item spans the screen: {loading}')
         poll(lambda: (norvane() or {}).get('h') == 90, 'the tab view at HeightInPixels 90', timeout=20)
     finally:
