@@ -44,11 +44,7 @@ struct Execution {
 class LauncherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Module::SetInstance(GetModuleHandleW(nullptr));
-        Module::Start();
-        SetDisplayFlags(false, false);
-        ResetItemRegistry();
-        RemoveSettingsFile();
+        PrepareItemTest();
     }
 
     void TearDown() override {

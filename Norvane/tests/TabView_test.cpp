@@ -75,11 +75,7 @@ struct Picture {
 class TabViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Module::SetInstance(GetModuleHandleW(nullptr));
-        Module::Start();
-        SetDisplayFlags(false, false);
-        ResetItemRegistry();
-        RemoveSettingsFile();
+        PrepareItemTest();
     }
 
     void TearDown() override {

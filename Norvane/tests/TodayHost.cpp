@@ -2,6 +2,8 @@
 #include "TodayHost.h"
 
 #include "DeviceContract.h"
+#include "DisplayScale.h"
+#include "Module.h"
 #include "TextCodec.h"
 
 namespace norvane::test {
@@ -114,6 +116,14 @@ LRESULT CALLBACK TodayHost::ListenerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM 
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void PrepareItemTest() {
+    Module::SetInstance(GetModuleHandleW(nullptr));
+    Module::Start();
+    SetDisplayFlags(false, false);
+    ResetItemRegistry();
+    RemoveSettingsFile();
 }
 
 void ResetItemRegistry() {

@@ -60,6 +60,9 @@ private:
 };
 
 // Scratch state for one test: the settings file and the item's registry values.
+// PrepareItemTest starts every item test alike: our own module as the item's
+// (strings and pictures), 96-dpi measures, no stored values, no settings file.
+void PrepareItemTest();
 void ResetItemRegistry();
 std::wstring SettingsFilePath();
 void WriteSettingsText(const std::wstring& text);

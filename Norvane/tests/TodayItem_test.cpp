@@ -38,11 +38,7 @@ void ExpectSequence(const std::vector<std::string>& got, const std::vector<std::
 class ItemTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Module::SetInstance(GetModuleHandleW(nullptr));
-        Module::Start();
-        SetDisplayFlags(false, false);
-        ResetItemRegistry();
-        RemoveSettingsFile();
+        PrepareItemTest();
     }
 
     void TearDown() override {

@@ -4,46 +4,20 @@ by the "setup" case, shut down by "teardown"), driven through devicectl. Each
 case is one CTest test: system_test.py CASE."""
 import os
 import struct
-import subprocess
 import sys
 import tempfile
 import time
 import zlib
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from devicetest import Device, Failure, expect, poll, run_case  # noqa: E402
+
 ROOT = Path(__file__).resolve().parents[2]
-DEVICECTL = ROOT / 'device' / 'devicectl'
 BUILD = Path(os.environ.get('NORVANE_BUILD', ROOT / 'build' / 'win'))
 DEVICE_DIR = Path(os.environ.get('NORVANE_DEVICE_DIR', BUILD / 'system-device'))
-ENV = dict(os.environ, NORVANE_DEVICE_DIR=str(DEVICE_DIR), NORVANE_BUILD=str(BUILD))
-
-
-class Failure(Exception):
-    pass
-
-
-def ctl(*args, check=True):
-    proc = subprocess.run([sys.executable, str(DEVICECTL)] + [str(a) for a in args], env=ENV,
-                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=150)
-    if check and proc.returncode != 0:
-        raise Failure(f'devicectl {" ".join(map(str, args))} failed ({proc.returncode}): {proc.stderr.strip()}')
-    return proc.stdout
-
-
-def expect(condition, text):
-    if not condition:
-        raise Failure(text)
-
-
-def poll(condition, what, timeout=8.0):
-    deadline = time.monotonic() + timeout
-    last = None
-    while time.monotonic() < deadline:
-        last = condition()
-        if last:
-            return last
-        time.sleep(0.2)
-    raise Failure(f'timed out waiting for {what}')
+DEVICE = Device(DEVICE_DIR, BUILD)
+ctl = DEVICE.ctl
 
 
 def windows():
@@ -383,8 +357,7 @@ def case_launch_kinds():
     programs and command lines each kind stands for, and nothing else."""
     to_today()
     clear_log()
-    status = subprocess.run([sys.executable, str(DEVICECTL), 'exec', r'\Windows\LaunchProbe.exe'], env=ENV,
-                            stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=150).returncode
+    status = DEVICE.run('exec', r'\Windows\LaunchProbe.exe').returncode
     expect(status == 0, f'the launch probe ended with status {status}')
     menu = {'Excel Workbook', 'E-mail Message', 'Contact', 'Task', 'Appointment', 'Note', 'Word Document'}
     programs = sorted([
@@ -449,24 +422,5 @@ def case_reset():
         link.unlink(missing_ok=True)
 
 
-def main():
-    name = sys.argv[1] if len(sys.argv) > 1 else ''
-    case = globals().get('case_' + name)
-    if not case:
-        print(f'unknown case {name!r}', file=sys.stderr)
-        return 2
-    started = time.monotonic()
-    try:
-        case()
-    except Failure as e:
-        print(f'FAIL {name}: {e}', file=sys.stderr)
-        return 1
-    except Exception as e:  # a broken answer from the device is a failure too
-        print(f'FAIL {name}: {type(e).__name__}: {e}', file=sys.stderr)
-        return 1
-    print(f'ok {name} ({time.monotonic() - started:.1f} s)')
-    return 0
-
-
 if __name__ == '__main__':
-    sys.exit(main())
+    sys.exit(run_case(globals()))

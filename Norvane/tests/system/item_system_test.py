@@ -4,48 +4,19 @@ into a fresh device of its own and driven through devicectl. One device for the
 run ("setup" boots it, "teardown" shuts it down); each case is one CTest test:
 item_system_test.py CASE."""
 import os
-import subprocess
 import sys
 import time
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[3] / 'device' / 'tests'))
+from devicetest import Device, Failure, expect, poll, run_case  # noqa: E402
+
 ROOT = Path(__file__).resolve().parents[3]
-DEVICECTL = ROOT / 'device' / 'devicectl'
 BUILD = Path(os.environ.get('NORVANE_BUILD', ROOT / 'build' / 'win'))
 DEVICE_DIR = Path(os.environ.get('NORVANE_DEVICE_DIR', BUILD / 'item-system-device'))
-ENV = dict(os.environ, NORVANE_DEVICE_DIR=str(DEVICE_DIR), NORVANE_BUILD=str(BUILD))
 ITEM_CLASS = 'NorvaneWindowClass'
 MINMAX = 0x8011  # WM_APP + 17
-
-
-class Failure(Exception):
-    pass
-
-
-def ctl(*args, check=True):
-    proc = subprocess.run([sys.executable, str(DEVICECTL)] + [str(a) for a in args], env=ENV,
-                          stdin=subprocess.DEVNULL, capture_output=True, text=True, timeout=150)
-    if check and proc.returncode != 0:
-        raise Failure(f'devicectl {" ".join(map(str, args))} failed ({proc.returncode}): {proc.stderr.strip()}')
-    return proc.stdout
-
-
-def expect(condition, text):
-    if not condition:
-        raise Failure(text)
-
-
-def poll(condition, what, timeout=10.0, show=None):
-    deadline = time.monotonic() + timeout
-    seen = []
-    while time.monotonic() < deadline:
-        value = condition()
-        if value is not None and value is not False:
-            return value
-        if show:
-            seen.append(show())
-        time.sleep(0.2)
-    raise Failure(f'timed out waiting for {what}' + (f'; saw {seen}' if seen else ''))
+ctl = Device(DEVICE_DIR, BUILD).ctl
 
 
 def items():
@@ -174,24 +145,5 @@ def case_minimized_across_reboot():
     poll(lambda: (norvane() or {}).get('h') == 70, 'the item back at 70 pixels')
 
 
-def main():
-    name = sys.argv[1] if len(sys.argv) > 1 else ''
-    case = globals().get('case_' + name)
-    if not case:
-        print(f'unknown case {name!r}', file=sys.stderr)
-        return 2
-    started = time.monotonic()
-    try:
-        case()
-    except Failure as e:
-        print(f'FAIL {name}: {e}', file=sys.stderr)
-        return 1
-    except Exception as e:  # a broken answer from the device is a failure too
-        print(f'FAIL {name}: {type(e).__name__}: {e}', file=sys.stderr)
-        return 1
-    print(f'ok {name} ({time.monotonic() - started:.1f} s)')
-    return 0
-
-
 if __name__ == '__main__':
-    sys.exit(main())
+    sys.exit(run_case(globals()))
