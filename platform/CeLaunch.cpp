@@ -1,6 +1,8 @@
 // Opening files and starting programs with the device's rules.
 #include "CeLaunch.h"
 
+#include <cstring>
+
 #include "CeShortcut.h"
 #include "DeviceState.h"
 #include "PlatformHandles.h"
@@ -241,6 +243,23 @@ DWORD_PTR CeSHGetFileInfo(LPCWSTR pszPath, DWORD dwFileAttributes, SHFILEINFOW* 
     std::wstring host = norvane::platform::ResolveLaunchTarget(pszPath, L"").hostPath;
     if (host == L"C:\\" || host == L"C:") {
         host = L"C:\\";
+    }
+    // A program's (or module's) system icon is its own first icon, as on the
+    // device. Wine's shell answers a generic document icon for programs in a
+    // prefix without file classes, so ask the file itself first.
+    const UINT iconOnly = SHGFI_ICON | SHGFI_LARGEICON | SHGFI_SMALLICON;
+    if ((uFlags & SHGFI_ICON) != 0 && (uFlags & ~iconOnly) == 0 && psfi != nullptr &&
+        cbFileInfo >= sizeof(SHFILEINFOW) &&
+        (EndsWithNoCase(host, L".exe") || EndsWithNoCase(host, L".dll") || EndsWithNoCase(host, L".cpl") ||
+         EndsWithNoCase(host, L".ico"))) {
+        HICON icon = nullptr;
+        const bool small = (uFlags & SHGFI_SMALLICON) != 0;
+        if (ExtractIconExW(host.c_str(), 0, small ? nullptr : &icon, small ? &icon : nullptr, 1) > 0 &&
+            icon != nullptr) {
+            std::memset(psfi, 0, sizeof(SHFILEINFOW));
+            psfi->hIcon = icon;
+            return 1;
+        }
     }
     return SHGetFileInfoW(host.c_str(), dwFileAttributes, psfi, cbFileInfo, uFlags);
 }

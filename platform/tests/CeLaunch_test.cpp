@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <string>
 
 namespace {
@@ -167,6 +169,56 @@ TEST_F(Launch, IconsOfShortcutsAreTheirTargetsIcons) {
     ASSERT_NE(CeSHGetFileInfo(L"\\", 0, &root, sizeof root, SHGFI_ICON | SHGFI_LARGEICON), 0u);
     EXPECT_NE(root.hIcon, nullptr);
     DestroyIcon(root.hIcon);
+}
+
+// Draws an icon onto white and returns the pixels, to compare two icons.
+std::vector<DWORD> IconPixels(HICON icon) {
+    constexpr int kSize = 32;
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = kSize;
+    bi.bmiHeader.biHeight = -kSize;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, dib);
+    RECT rc{0, 0, kSize, kSize};
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIconEx(dc, 0, 0, icon, kSize, kSize, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits),
+                              static_cast<const DWORD*>(bits) + kSize * kSize);
+    SelectObject(dc, old);
+    DeleteObject(dib);
+    DeleteDC(dc);
+    return pixels;
+}
+
+TEST_F(Launch, AProgramsSystemIconIsItsOwnIcon) {
+    // Wine's shell gives programs a generic icon in a prefix without file
+    // classes; on the device a program shows its own.
+    const wchar_t* program = L"C:\\windows\\notepad.exe";
+    HICON own = nullptr;
+    ASSERT_GT(ExtractIconExW(program, 0, &own, nullptr, 1), 0u) << "notepad.exe carries an icon";
+    std::wstring text = norvane::FormatCeShortcut(L"\\Windows\\notepad.exe", L"");
+    WriteText(m_folder + L"\\Notepad.lnk", std::string(text.begin(), text.end()));
+    SHFILEINFOW direct{};
+    SHFILEINFOW viaShortcut{};
+    ASSERT_NE(
+        CeSHGetFileInfo(L"\\Windows\\notepad.exe", 0, &direct, sizeof direct, SHGFI_ICON | SHGFI_LARGEICON),
+        0u);
+    ASSERT_NE(CeSHGetFileInfo((m_deviceFolder + L"\\Notepad.lnk").c_str(), 0, &viaShortcut,
+                              sizeof viaShortcut, SHGFI_ICON | SHGFI_LARGEICON),
+              0u);
+    ASSERT_NE(direct.hIcon, nullptr);
+    ASSERT_NE(viaShortcut.hIcon, nullptr);
+    EXPECT_TRUE(IconPixels(direct.hIcon) == IconPixels(own)) << "the program's own icon";
+    EXPECT_TRUE(IconPixels(viaShortcut.hIcon) == IconPixels(own)) << "through its shortcut too";
+    DestroyIcon(own);
+    DestroyIcon(direct.hIcon);
+    DestroyIcon(viaShortcut.hIcon);
 }
 
 } // namespace
