@@ -124,14 +124,14 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-        if (measure && measure->CtlType == ODT_MENU) {
+        if (measure && measure->CtlType == ODT_MENU && !m_menus.MeasureItem(*measure)) {
             MeasureOwnerMenuItem(*measure, OwnerMenuText(*this, measure->itemID), m_menuFont);
         }
         return TRUE;
     }
     case WM_DRAWITEM: {
         auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-        if (draw && draw->CtlType == ODT_MENU) {
+        if (draw && draw->CtlType == ODT_MENU && !m_menus.DrawItem(*draw)) {
             DrawOwnerMenuItem(*draw, OwnerMenuText(*this, draw->itemID), m_menuFont, Bitmap32());
         }
         return TRUE;

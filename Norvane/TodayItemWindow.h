@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ImageLoader.h"
+#include "ItemMenus.h"
 #include "ItemParts.h"
 #include "ItemView.h"
 #include "Launcher.h"
@@ -53,6 +54,8 @@ public:
 
     // Activation, quick launch, soft keys, tab menu, jump to tab, options program.
     Launcher& GetLauncher() { return m_launcher; }
+    // The shortcut, special shortcut and tab context menus.
+    ItemMenus& Menus() { return m_menus; }
 
     // Hand-offs from the message window.
     void OnLauncherCode(int code);
@@ -121,6 +124,7 @@ private:
     StatusRefresh m_status;
     MeterBarWindow m_meterBar;
     Launcher m_launcher{*this};
+    ItemMenus m_menus{*this};
 };
 
 } // namespace norvane
