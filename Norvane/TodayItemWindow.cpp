@@ -441,6 +441,7 @@ LRESULT TodayItemWindow::OnReceivedSelection(WPARAM key) {
 LRESULT TodayItemWindow::OnLostSelection() {
     m_todaySelection = false;
     if (m_view) {
+        m_view->ClearTabBarFocus();
         m_view->HidePopupChild();
     }
     if (m_hwnd) {
