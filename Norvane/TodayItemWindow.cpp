@@ -550,7 +550,6 @@ void TodayItemWindow::StartDrag(HWND window, POINT point) {
     m_press.hotSpot = hotSpot;
     // A drag is no tap.
     m_press.tapPending = false;
-    KillTimer(m_hwnd, timers::kClearSelection);
 }
 
 void TodayItemWindow::OnDragHoverTimer() {
