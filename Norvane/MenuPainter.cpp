@@ -37,8 +37,14 @@ std::wstring OwnerMenuText(const TodayItemWindow& window, UINT id) {
         break;
     }
     if (id >= kFirstTabId && id <= kLastTabId) {
+        // The tabs the user can select: the view's visible tabs, as the
+        // current tab counts them.
+        const size_t index = id - kFirstTabId;
+        if (const ItemView* view = window.View()) {
+            const auto& visible = view->VisibleTabs();
+            return index < visible.size() ? visible[index]->Name : std::wstring();
+        }
         const auto& tabs = window.GetSettings().Tabs();
-        size_t index = id - kFirstTabId;
         if (index < tabs.size()) {
             return tabs[index]->Name;
         }

@@ -22,7 +22,8 @@ inline constexpr ULONG_PTR kWide = 255; // a wider icon column
 } // namespace menukind
 
 // The text of an owner-drawn item by its id: the options entry (2100), minimize
-// (2101), maximize (2102) and the tab names (3400 + index); empty for others.
+// (2101), maximize (2102) and the tab names (3400 + index into the view's
+// visible tabs, the way the current tab is counted); empty for others.
 std::wstring OwnerMenuText(const TodayItemWindow& window, UINT id);
 
 // Height ScaleY(20); width = text width in the font + ScaleX(20) (+ ScaleX(3)
