@@ -3,7 +3,9 @@
 
 #include "CeFlashCard.h"
 #include "DisplayScale.h"
+#include "ImageShortcutIcon.h"
 #include "MenuPainter.h"
+#include "Painter.h"
 #include "Module.h"
 #include "SettingsFile.h"
 #include "ShortcutTarget.h"
@@ -105,9 +107,9 @@ bool DefinitionMeasuresCard(const std::wstring& meterPath, int size) {
 } // namespace
 
 ItemMenus::ItemMenus(TodayItemWindow& item) : m_item(item) {
-    m_services.track = [](HMENU menu, POINT at, HWND owner) {
-        return static_cast<UINT>(
-            TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y, owner, nullptr));
+    m_services.track = [this](HMENU menu, POINT at, HWND owner) {
+        return static_cast<UINT>(TrackPopupMenuEx(menu, m_trackAlignment | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
+                                                  at.y, owner, nullptr));
     };
     m_services.storageCards = EnumerateFlashCards;
 }
@@ -281,6 +283,7 @@ void ItemMenus::ShowShortcutMenu(ShortcutRecord& shortcut, POINT screenPoint, bo
     }
     const std::wstring name = shortcut.Caption();
     m_shortcutHeader = name;
+    m_headerPlace = place;
     if (byKeyboard) {
         AppendText(menu.Get(), menucmd::kLaunch, WithText(Module::Text(menutext::kLaunchNamed), name));
     } else {
@@ -347,6 +350,7 @@ void ItemMenus::ShowSpecialShortcutMenu(ShortcutRecord& shortcut, int kind, POIN
         return;
     }
     m_shortcutHeader = shortcut.Caption();
+    m_headerPlace = place;
     AppendOwnerDrawn(menu.Get(), menucmd::kNone, menukind::kHeader);
     AppendString(menu.Get(), menucmd::kDelete, menutext::kDelete);
     std::vector<std::wstring> cards;
@@ -631,15 +635,56 @@ void ItemMenus::RunTabCommand(UINT command, int tabId, const std::vector<int>& s
     }
 }
 
+// The launcher's tab menu ------------------------------------------------------
+
+int ItemMenus::ChooseFromTabMenu(HWND owner, TabRecord& tab, POINT screenPoint) {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) {
+        return 0;
+    }
+    m_tabMenuNames.clear();
+    m_tabMenuPlaces.clear();
+    for (size_t i = 0; i < tab.Shortcuts.size(); ++i) {
+        ShortcutPlace place;
+        Locate(*tab.Shortcuts[i], place);
+        m_tabMenuNames.push_back(tab.Shortcuts[i]->Caption());
+        m_tabMenuPlaces.push_back(place);
+        AppendOwnerDrawn(menu.Get(), static_cast<UINT>(i + 1), menukind::kTabShortcut);
+    }
+    m_trackAlignment = TPM_RIGHTALIGN;
+    const UINT chosen = m_services.track ? m_services.track(menu.Get(), screenPoint, owner) : 0;
+    m_trackAlignment = TPM_LEFTALIGN;
+    return chosen <= m_tabMenuNames.size() ? static_cast<int>(chosen) : 0;
+}
+
 // Owner-drawn items -----------------------------------------------------------
+
+namespace {
+// The text of one of our owner-drawn items; false when it is not ours.
+bool OwnText(const MEASUREITEMSTRUCT* measure, const DRAWITEMSTRUCT* draw, const std::wstring& shortcutHeader,
+             const std::wstring& tabHeader, const std::vector<std::wstring>& tabMenuNames,
+             std::wstring& text) {
+    const ULONG_PTR kind = measure ? measure->itemData : draw->itemData;
+    const UINT id = measure ? measure->itemID : draw->itemID;
+    switch (kind) {
+    case menukind::kHeader:
+        text = shortcutHeader;
+        return true;
+    case menukind::kSubHeader:
+        text = tabHeader;
+        return true;
+    case menukind::kTabShortcut:
+        text = id >= 1 && id <= tabMenuNames.size() ? tabMenuNames[id - 1] : std::wstring();
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
 
 bool ItemMenus::MeasureItem(MEASUREITEMSTRUCT& item) {
     std::wstring text;
-    if (item.itemData == menukind::kHeader) {
-        text = m_shortcutHeader;
-    } else if (item.itemData == menukind::kSubHeader) {
-        text = m_tabHeader;
-    } else {
+    if (!OwnText(&item, nullptr, m_shortcutHeader, m_tabHeader, m_tabMenuNames, text)) {
         return false;
     }
     MeasureOwnerMenuItem(item, text, m_item.MenuFont());
@@ -648,15 +693,26 @@ bool ItemMenus::MeasureItem(MEASUREITEMSTRUCT& item) {
 
 bool ItemMenus::DrawItem(const DRAWITEMSTRUCT& item) {
     std::wstring text;
-    if (item.itemData == menukind::kHeader) {
-        text = m_shortcutHeader;
-    } else if (item.itemData == menukind::kSubHeader) {
-        text = m_tabHeader;
-    } else {
+    if (!OwnText(nullptr, &item, m_shortcutHeader, m_tabHeader, m_tabMenuNames, text)) {
         return false;
     }
     DrawOwnerMenuItem(item, text, m_item.MenuFont(), Bitmap32());
+    if (item.itemData == menukind::kHeader) {
+        DrawPictureOf(item, m_headerPlace);
+    } else if (item.itemData == menukind::kTabShortcut && item.itemID >= 1 &&
+               item.itemID <= m_tabMenuPlaces.size()) {
+        DrawPictureOf(item, m_tabMenuPlaces[item.itemID - 1]);
+    }
     return true;
+}
+
+void ItemMenus::DrawPictureOf(const DRAWITEMSTRUCT& item, const ShortcutPlace& place) const {
+    // Found again: a reload while the menu is open may have replaced it.
+    const ShortcutRecord* shortcut = Find(place);
+    const ShortcutIcon* picture = shortcut ? PictureOf(shortcut->Icon()) : nullptr;
+    if (picture) {
+        DrawMenuPicture(item, *picture);
+    }
 }
 
 } // namespace norvane

@@ -120,6 +120,12 @@ public:
     // opened by tap-and-hold (byHold true) or from the tab bar by the keyboard.
     void ShowTabMenu(int visibleTab, POINT screenPoint, bool byHold);
 
+    // The menu of a tab's shortcuts that the launcher opens for WM_APP + 15: one
+    // owner-drawn item per shortcut (its picture and name), ids the 1-based
+    // positions, right-aligned at the point. Returns the chosen position, 0 for
+    // none; fits LauncherServices::chooseFromTabMenu.
+    int ChooseFromTabMenu(HWND owner, TabRecord& tab, POINT screenPoint);
+
     // Owner-drawn items of these menus (headers, names); false when the item is
     // not one of ours.
     bool MeasureItem(MEASUREITEMSTRUCT& item);
@@ -164,10 +170,19 @@ private:
     void DeleteShortcut(const ShortcutPlace& place);
     void RunTabCommand(UINT command, int tabId, const std::vector<int>& selectTabs);
 
+    // The picture of an owner-drawn item's shortcut, when it is still there.
+    void DrawPictureOf(const DRAWITEMSTRUCT& item, const ShortcutPlace& place) const;
+
     TodayItemWindow& m_item;
     ItemMenuServices m_services;
+    // Alignment the default track uses (the launcher's tab menu opens
+    // right-aligned).
+    UINT m_trackAlignment = TPM_LEFTALIGN;
     std::wstring m_shortcutHeader;
+    ShortcutPlace m_headerPlace;
     std::wstring m_tabHeader;
+    std::vector<std::wstring> m_tabMenuNames;
+    std::vector<ShortcutPlace> m_tabMenuPlaces;
 };
 
 } // namespace norvane

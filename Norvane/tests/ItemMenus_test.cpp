@@ -670,3 +670,80 @@ TEST_F(ItemMenusTest, AFailedSaveIsToldAndTheChangeIsNotReloadedAway) {
 }
 
 } // namespace
+
+namespace {
+
+UINT MeasuredWidth(HWND window, UINT id, ULONG_PTR kind) {
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlType = ODT_MENU;
+    measure.itemID = id;
+    measure.itemData = kind;
+    SendMessageW(window, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    return measure.itemWidth;
+}
+
+UINT ExpectedWidth(const std::wstring& text, HFONT font) {
+    MEASUREITEMSTRUCT measure = {};
+    MeasureOwnerMenuItem(measure, text, font);
+    return measure.itemWidth;
+}
+
+} // namespace
+
+TEST_F(ItemMenusTest, OwnerDrawnItemsTakeTheirTextsFromTheOpenMenu) {
+    StartItem();
+    HWND window = item->Hwnd();
+    HFONT font = item->MenuFont();
+    UINT headerWidth = 0;
+    UINT expected = 0;
+    COLORREF band = 0;
+    COLORREF text = 0;
+    duringMenu = [&] {
+        headerWidth = MeasuredWidth(window, 0, menukind::kSubHeader);
+        expected = ExpectedWidth(L"Games", font);
+        // Drawn into a bitmap as the menu would: white with a grey band.
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 120, 20);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        DRAWITEMSTRUCT draw = {};
+        draw.CtlType = ODT_MENU;
+        draw.itemData = menukind::kSubHeader;
+        draw.hDC = dc;
+        draw.rcItem = RECT{0, 0, 120, 20};
+        SendMessageW(window, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+        band = GetPixel(dc, 1, 10);
+        text = GetPixel(dc, 118, 1);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    };
+    item->Menus().ShowTabMenu(1, POINT{}, true);
+    EXPECT_EQ(headerWidth, expected);
+    EXPECT_GT(headerWidth, ExpectedWidth(L"", font)) << "the tab's name is measured";
+    EXPECT_EQ(band, RGB(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(text, RGB(255, 255, 255));
+
+    // The launcher's tab menu: one owner-drawn item per shortcut, by position.
+    duringMenu = [&] {
+        headerWidth = MeasuredWidth(window, 2, menukind::kTabShortcut);
+        expected = ExpectedWidth(L"Notes", font);
+    };
+    choice = 2;
+    EXPECT_EQ(item->Menus().ChooseFromTabMenu(window, *item->GetSettings().Tabs()[0], POINT{90, 10}), 2);
+    EXPECT_EQ(headerWidth, expected);
+    const std::vector<Entry>& entries = shown.back();
+    ASSERT_EQ(entries.size(), 5u);
+    for (size_t i = 0; i < entries.size(); ++i) {
+        EXPECT_TRUE(entries[i].OwnerDrawn());
+        EXPECT_EQ(entries[i].id, i + 1);
+        EXPECT_EQ(entries[i].data, menukind::kTabShortcut);
+    }
+    duringMenu = nullptr;
+    choice = 6;
+    EXPECT_EQ(item->Menus().ChooseFromTabMenu(window, *item->GetSettings().Tabs()[0], POINT{}), 0)
+        << "no position beyond the tab's shortcuts";
+    EXPECT_EQ(MeasuredWidth(window, 2100, menukind::kPlain), ExpectedWidth(L"Options...", font))
+        << "items that are not ours go to the common texts";
+}
