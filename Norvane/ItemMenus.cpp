@@ -129,10 +129,12 @@ bool ItemMenus::Locate(const ShortcutRecord& shortcut, ShortcutPlace& place) con
         return false;
     };
     const Settings& settings = m_item.GetSettings();
-    for (const auto& tab : settings.Tabs()) {
-        if (search(*tab)) {
-            place.tabId = tab->UniqueID;
+    const auto& tabs = settings.Tabs();
+    for (size_t i = 0; i < tabs.size(); ++i) {
+        if (search(*tabs[i])) {
+            place.tabId = tabs[i]->UniqueID;
             place.special = 0;
+            place.tabIndex = static_cast<int>(i);
             return true;
         }
     }
@@ -146,8 +148,14 @@ bool ItemMenus::Locate(const ShortcutRecord& shortcut, ShortcutPlace& place) con
     return false;
 }
 
-TabRecord* ItemMenus::TabById(int uniqueId, int* index) const {
+TabRecord* ItemMenus::TabById(int uniqueId, int* index, int hint) const {
     auto& tabs = m_item.GetSettings().Tabs();
+    if (hint >= 0 && hint < static_cast<int>(tabs.size()) && tabs[hint]->UniqueID == uniqueId) {
+        if (index) {
+            *index = hint;
+        }
+        return tabs[hint].get();
+    }
     for (size_t i = 0; i < tabs.size(); ++i) {
         if (tabs[i]->UniqueID == uniqueId) {
             if (index) {
@@ -163,7 +171,7 @@ TabRecord* ItemMenus::TabOf(const ShortcutPlace& place) const {
     if (place.special != 0) {
         return &m_item.GetSettings().SpecialTab(static_cast<SpecialTabType>(place.special));
     }
-    return TabById(place.tabId);
+    return TabById(place.tabId, nullptr, place.tabIndex);
 }
 
 ShortcutRecord* ItemMenus::Find(const ShortcutPlace& place) const {
@@ -185,7 +193,7 @@ int ItemMenus::SwitchTabNumber(const ShortcutPlace& place) const {
         return static_cast<int>(m_item.GetSettings().Tabs().size()) + place.special - 1;
     }
     int index = -1;
-    return TabById(place.tabId, &index) ? index : -1;
+    return TabById(place.tabId, &index, place.tabIndex) ? index : -1;
 }
 
 // Helpers -------------------------------------------------------------------
@@ -446,9 +454,11 @@ bool ItemMenus::RunShortcutCommand(UINT command, const ShortcutPlace& place, con
     const bool move = command >= menucmd::kFirstMoveTab && command < menucmd::kFirstMoveTab + moveTabs.size();
     const bool copy = command >= menucmd::kFirstCopyTab && command < menucmd::kFirstCopyTab + moveTabs.size();
     if (move || copy) {
-        const int id = moveTabs[command - (move ? menucmd::kFirstMoveTab : menucmd::kFirstCopyTab)];
+        const int listed =
+            static_cast<int>(command - (move ? menucmd::kFirstMoveTab : menucmd::kFirstCopyTab));
+        const int id = moveTabs[listed];
         TabRecord* from = TabOf(place);
-        TabRecord* to = id != 0 ? TabById(id) : nullptr;
+        TabRecord* to = id != 0 ? TabById(id, nullptr, listed) : nullptr;
         if (!from || !to || to == from) {
             return false;
         }
@@ -498,6 +508,10 @@ void ItemMenus::ShowTabMenu(int visibleTab, POINT screenPoint, bool byHold) {
     }
     const TabRecord* tab = view->VisibleTabs()[visibleTab];
     const int tabId = tab->UniqueID;
+    const auto& tabs = m_item.GetSettings().Tabs();
+    const int tabIndex = static_cast<int>(
+        std::find_if(tabs.begin(), tabs.end(), [tab](const auto& each) { return each.get() == tab; }) -
+        tabs.begin());
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) {
         return;
@@ -549,10 +563,10 @@ void ItemMenus::ShowTabMenu(int visibleTab, POINT screenPoint, bool byHold) {
 
     const UINT command = Track(menu.Get(), screenPoint);
     menu.Reset();
-    RunTabCommand(command, tabId, selectTabs);
+    RunTabCommand(command, tabId, tabIndex, selectTabs);
 }
 
-void ItemMenus::RunTabCommand(UINT command, int tabId, const std::vector<int>& selectTabs) {
+void ItemMenus::RunTabCommand(UINT command, int tabId, int tabIndex, const std::vector<int>& selectTabs) {
     if (command == menucmd::kNone) {
         return;
     }
@@ -584,7 +598,7 @@ void ItemMenus::RunTabCommand(UINT command, int tabId, const std::vector<int>& s
     }
     // Everything else acts on the tab, found again by its UniqueID.
     int index = -1;
-    TabRecord* tab = TabById(tabId, &index);
+    TabRecord* tab = TabById(tabId, &index, tabIndex);
     if (!tab) {
         return;
     }

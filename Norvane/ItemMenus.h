@@ -107,6 +107,8 @@ struct ItemMenuServices {
 class ItemMenus {
 public:
     explicit ItemMenus(TodayItemWindow& item);
+    ItemMenus(const ItemMenus&) = delete;
+    ItemMenus& operator=(const ItemMenus&) = delete;
 
     ItemMenuServices& Services() { return m_services; }
 
@@ -143,8 +145,9 @@ public:
 private:
     // Where a shortcut lives, so that it can be found again after a modal loop.
     struct ShortcutPlace {
-        int tabId = 0;   // UniqueID of an ordinary tab; 0 for a special tab
-        int special = 0; // SpecialType of a special tab; 0 for an ordinary tab
+        int tabId = 0;     // UniqueID of an ordinary tab; 0 for a special tab
+        int special = 0;   // SpecialType of a special tab; 0 for an ordinary tab
+        int tabIndex = -1; // where the ordinary tab was, tried first
         int index = -1;
         std::wstring target;
         std::wstring additionalTarget;
@@ -155,7 +158,9 @@ private:
     // The tab number the options program's switches use: index of an ordinary
     // tab, number of tabs + SpecialType - 1 for a special one; -1 when gone.
     int SwitchTabNumber(const ShortcutPlace& place) const;
-    TabRecord* TabById(int uniqueId, int* index = nullptr) const;
+    // The ordinary tab with the UniqueID; the one at hint first, so that a file
+    // with a repeated UniqueID still finds the tab the menu was opened for.
+    TabRecord* TabById(int uniqueId, int* index = nullptr, int hint = -1) const;
 
     UINT Track(HMENU menu, POINT screenPoint);
     int Ask(const std::wstring& text, UINT flags);
@@ -168,7 +173,7 @@ private:
     bool RunShortcutCommand(UINT command, const ShortcutPlace& place, const std::vector<int>& moveTabs,
                             const std::vector<std::wstring>& cards);
     void DeleteShortcut(const ShortcutPlace& place);
-    void RunTabCommand(UINT command, int tabId, const std::vector<int>& selectTabs);
+    void RunTabCommand(UINT command, int tabId, int tabIndex, const std::vector<int>& selectTabs);
 
     // The picture of an owner-drawn item's shortcut, when it is still there.
     void DrawPictureOf(const DRAWITEMSTRUCT& item, const ShortcutPlace& place) const;

@@ -747,3 +747,16 @@ TEST_F(ItemMenusTest, OwnerDrawnItemsTakeTheirTextsFromTheOpenMenu) {
     EXPECT_EQ(MeasuredWidth(window, 2100, menukind::kPlain), ExpectedWidth(L"Options...", font))
         << "items that are not ours go to the common texts";
 }
+
+TEST_F(ItemMenusTest, ARepeatedUniqueIdStillActsOnTheTabTheMenuWasOpenedFor) {
+    std::wstring settings = kSettings;
+    settings.replace(settings.find(L"UniqueID=12"), 11, L"UniqueID=11");
+    StartItem(settings);
+    choice = menucmd::kCaptions;
+    item->Menus().ShowTabMenu(1, POINT{}, true);
+    auto disk = LoadFromDisk();
+    EXPECT_EQ(disk->Tabs()[0]->CaptionsEnabled, 1) << "Home is left as it was";
+    EXPECT_EQ(disk->Tabs()[2]->CaptionsEnabled, 1) << "Games got its captions";
+    OpenShortcutMenu(2, 0, menucmd::kFirstMoveTab + 0);
+    EXPECT_EQ(LoadFromDisk()->Tabs()[0]->Shortcuts.size(), 6u) << "moved to Home, the listed tab";
+}
