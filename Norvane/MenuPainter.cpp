@@ -4,6 +4,7 @@
 #include "DisplayScale.h"
 #include "ImageDraw.h"
 #include "ImageHandles.h"
+#include "ImageShortcutIcon.h"
 #include "Module.h"
 #include "TodayItemWindow.h"
 
@@ -37,8 +38,14 @@ std::wstring OwnerMenuText(const TodayItemWindow& window, UINT id) {
         break;
     }
     if (id >= kFirstTabId && id <= kLastTabId) {
+        // The tabs the user can select: the view's visible tabs, as the
+        // current tab counts them.
+        const size_t index = id - kFirstTabId;
+        if (const ItemView* view = window.View()) {
+            const auto& visible = view->VisibleTabs();
+            return index < visible.size() ? visible[index]->Name : std::wstring();
+        }
         const auto& tabs = window.GetSettings().Tabs();
-        size_t index = id - kFirstTabId;
         if (index < tabs.size()) {
             return tabs[index]->Name;
         }
@@ -85,6 +92,36 @@ void DrawOwnerMenuItem(const DRAWITEMSTRUCT& item, const std::wstring& text, HFO
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     SetTextColor(dc, oldColour);
     SetBkMode(dc, oldMode);
+}
+
+void DrawMenuPicture(const DRAWITEMSTRUCT& item, const ShortcutIcon& picture) {
+    const int size = ScaleX(16);
+    const int x = item.rcItem.left + ScaleX(2);
+    const int y = item.rcItem.top + ScaleY(2);
+    if (!picture.image.IsEmpty()) {
+        if (picture.image.Width() <= size && picture.image.Height() <= size) {
+            DrawImage(picture.image, item.hDC, x, y);
+            return;
+        }
+        Bitmap32 reduced = picture.image.Halve();
+        while ((reduced.Width() > size || reduced.Height() > size) && reduced.Width() >= 2 &&
+               reduced.Height() >= 2) {
+            Bitmap32 half = reduced.Halve();
+            reduced.Exchange(half);
+        }
+        DrawImage(reduced, item.hDC, x, y);
+    } else if (picture.bitmap) {
+        BITMAP info = {};
+        if (GetObjectW(picture.bitmap.get(), sizeof(info), &info)) {
+            UniqueMemoryDc source(CreateCompatibleDC(item.hDC));
+            SelectedObject selected(source.get(), picture.bitmap.get());
+            const int oldMode = SetStretchBltMode(item.hDC, HALFTONE);
+            StretchBlt(item.hDC, x, y, size, size, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+            SetStretchBltMode(item.hDC, oldMode);
+        }
+    } else if (picture.icon) {
+        DrawIconEx(item.hDC, x, y, picture.icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    }
 }
 
 } // namespace norvane

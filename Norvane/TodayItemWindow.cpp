@@ -37,6 +37,10 @@ bool IsMinimizeStored() {
 
 TodayItemWindow::TodayItemWindow()
     : m_messageWindow(*this), m_captionPopup(*this), m_floatingPanel(*this), m_taskManager(*this) {
+    // The tab menu of WM_APP + 15 is the item's owner-drawn menu of a tab's shortcuts.
+    m_launcher.Services().chooseFromTabMenu = [this](HWND owner, TabRecord& tab, POINT at) {
+        return m_menus.ChooseFromTabMenu(owner, tab, at);
+    };
     m_ceShell = LoadLibraryW(names::kCeShellDll);
     DWORD value = 0;
     if (ReadItemDword(names::kCurrentTabValue, value)) {
@@ -648,7 +652,12 @@ bool TodayItemWindow::SaveSettings() {
     }
     // The change stays on the screen but not on disk: say so rather than let
     // the user believe it is kept.
-    Module::ShowMessage(m_hwnd, ids::kSettingsSaveFailed, MB_ICONEXCLAMATION);
+    std::wstring text = Module::Text(ids::kSettingsSaveFailed);
+    size_t at = text.find(L"%s");
+    if (at != std::wstring::npos) {
+        text.replace(at, 2, m_settings.Path());
+    }
+    m_launcher.Services().messageBox(m_hwnd, text, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

@@ -237,6 +237,16 @@ TEST_F(ItemInputTest, DragsReorderAndMoveToAnotherTabAndAreSaved) {
     EXPECT_EQ(TargetsOnDisk(1), (std::vector<std::wstring>{L"\\Windows\\x.exe", L"\\Windows\\c.exe"}));
     EXPECT_EQ(item->CurrentTabRecord()->Shortcuts.size(), 2u) << "the screen shows the moved shortcut";
 
+    // A drop that cannot be saved is told, and the screen keeps the change.
+    const std::string saved = FileBytes();
+    item->GetSettings().SetPath(L"C:\\no such folder\\deeper\\Norvane.ini");
+    Drag(window, IconCentre(0), {POINT{IconCentre(1).x + 12, IconCentre(1).y}});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(L"no such folder"), std::wstring::npos) << messages[0];
+    EXPECT_EQ(item->CurrentTabRecord()->Shortcuts[1]->Target(), L"\\Windows\\x.exe");
+    EXPECT_EQ(FileBytes(), saved);
+    item->GetSettings().SetPath(SettingsFilePath());
+
     // A drag whose stylus is taken away (a message box) moves nothing.
     const std::string before = FileBytes();
     stylusDown = false;
