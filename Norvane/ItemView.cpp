@@ -71,11 +71,19 @@ void ItemView::HidePopupChild() {
     }
 }
 
-void ItemView::PaintTodayBackground(HDC hdc, const RECT& rc) const {
+HWND ItemView::InputWindow() const {
+    return m_popupChild ? m_popupChild : m_owner.Hwnd();
+}
+
+POINT ItemView::ToContent(POINT point) const {
+    return POINT{point.x, point.y - (m_popupChild ? 0 : m_scrollOffset)};
+}
+
+void ItemView::PaintTodayBackground(HDC hdc, const RECT& rc, HWND window) const {
     TODAYDRAWWATERMARKINFO info = {};
     info.hdc = hdc;
     info.rc = rc;
-    info.hwnd = m_owner.Hwnd();
+    info.hwnd = window ? window : m_owner.Hwnd();
     HWND parent = m_owner.Parent();
     if (!parent || !SendMessageW(parent, TODAYM_DRAWWATERMARK, 0, reinterpret_cast<LPARAM>(&info))) {
         // Without a Today screen to ask, the window colour stands in.

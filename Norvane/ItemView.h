@@ -3,6 +3,8 @@
 // item looks and how tall it wants to be.
 #pragma once
 
+#include "IconLayout.h"
+
 #include <windows.h>
 
 #include <vector>
@@ -10,7 +12,7 @@
 namespace norvane {
 
 class TodayItemWindow;
-class TabRecord;
+struct TabRecord;
 class ShortcutRecord;
 
 // What GetType answers for each kind of view.
@@ -60,6 +62,26 @@ public:
     virtual void ResetHeight();
     virtual POINT GetTabBarAnchor() const { return POINT{-1, -1}; }
 
+    // Where the icons of a tab stand (content coordinates: without the scroll
+    // offset); nullptr for views without icons.
+    virtual const IconLayoutResult* LayoutOf(const TabRecord* tab) const { return nullptr; }
+    virtual const IconPlacement* PlacementOf(const ShortcutRecord* shortcut) const { return nullptr; }
+    // The shortcut next to the given one of the current tab in the direction of
+    // a key (VK_LEFT .. VK_DOWN); the same shortcut when the key keeps it;
+    // nullptr for none.
+    virtual ShortcutRecord* NeighbourOf(const ShortcutRecord* shortcut, int key) const { return nullptr; }
+    virtual void ScrollIntoView(const ShortcutRecord& shortcut) {}
+    // The shortcut's picture over pure blue (0xFF0000) for dragging; nullptr
+    // when the view draws no icons.
+    virtual HBITMAP RenderPicture(const ShortcutRecord& shortcut, SIZE& size) { return nullptr; }
+    // Shows or hides the popup panel of the current tab (views that have one).
+    virtual void TogglePopupPanel() {}
+
+    // The window the icons are in: the popup panel when one is attached.
+    HWND InputWindow() const;
+    // A point of the input window in content coordinates.
+    POINT ToContent(POINT point) const;
+
     // Draws the whole view into any device context (WM_PAINT and WM_PRINTCLIENT).
     virtual void Paint(HDC hdc, const RECT& client);
 
@@ -72,7 +94,7 @@ public:
 
 protected:
     // Paints the Today screen's background under the item into hdc.
-    void PaintTodayBackground(HDC hdc, const RECT& rc) const;
+    void PaintTodayBackground(HDC hdc, const RECT& rc, HWND window = nullptr) const;
     void PaintDoubleBuffered(HWND hwnd);
 
     TodayItemWindow& m_owner;

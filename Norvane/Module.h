@@ -30,6 +30,7 @@ inline constexpr wchar_t kTaskBarClass[] = L"HHTaskBar";
 namespace ids {
 inline constexpr UINT kModuleCaption = 125;
 inline constexpr UINT kSettingsLoadFailed = 50001;
+inline constexpr UINT kSettingsSaveFailed = 50090;
 inline constexpr UINT kLoading = 50041;
 } // namespace ids
 

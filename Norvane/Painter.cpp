@@ -63,6 +63,7 @@ PaintColours ResolvePaintColours(const GeneralOptions& g, HWND todayParent, COLO
     c.currentTabBackground = g.CurrentTabBGColor != kAutomaticColor;
     c.currentTabBackgroundColour = ToColorRef(g.CurrentTabBGColor);
     c.currentTabAlpha = OpacityToAlpha(g.CurrentTabOpacity);
+    c.floatingPanelBackground = g.FloatingPanelColor != kAutomaticColor;
     c.floatingPanel = ToColorRef(g.FloatingPanelColor);
     c.floatingPanelAlpha = OpacityToAlpha(g.FloatingPanelOpacity);
     c.separator = separator;

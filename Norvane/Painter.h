@@ -34,6 +34,7 @@ struct PaintColours {
     bool currentTabBackground = false;
     COLORREF currentTabBackgroundColour = 0;
     BYTE currentTabAlpha = 0;
+    bool floatingPanelBackground = false;
     COLORREF floatingPanel = 0;
     BYTE floatingPanelAlpha = 0;
     COLORREF separator = 0;

@@ -9,6 +9,9 @@
 #include "Settings.h"
 #include "TodayItemWindow.h"
 
+#include "Aygshell.h"
+#include "IconNavigation.h"
+
 #include <algorithm>
 
 namespace norvane {
@@ -72,6 +75,9 @@ void DrawTriangle(HDC dc, const RECT& box, bool right, COLORREF colour) {
 TabView::TabView(TodayItemWindow& owner, bool thumbTabs) : ItemView(owner), m_thumbTabs(thumbTabs) {}
 
 TabView::~TabView() {
+    if (m_owner.Panel().BoundView() == this) {
+        m_owner.Panel().Bind(nullptr, false);
+    }
     if (m_tabFont) {
         DeleteObject(m_tabFont);
     }
@@ -247,11 +253,12 @@ void TabView::Relayout() {
     if (popup) {
         m_height = m_bar.height - ScaleY(2);
         m_bar.atBottom = false;
-        if (m_popupChild && IsWindowVisible(m_popupChild)) {
-            OnCurrentTabChanged();
-        }
+        PlacePanel(false);
     } else {
         HidePopupChild();
+        if (m_popupChild && m_owner.Panel().BoundView() == this) {
+            m_owner.Panel().Bind(nullptr, false);
+        }
         m_popupChild = nullptr;
     }
     m_bar.PlaceVertically(GetHeight());
@@ -362,19 +369,77 @@ RECT TabView::GetIconAreaRect() const {
 
 void TabView::OnCurrentTabChanged() {
     m_scrollOffset = 0;
-    if (UsesPopupPanel() && m_popupChild && m_owner.Hwnd()) {
-        RECT item;
-        GetWindowRect(m_owner.Hwnd(), &item);
-        LayoutRect panel =
-            PlacePopupPanel(LayoutRect{item.left, item.top, item.right, item.bottom},
-                            ContentHeight(m_owner.CurrentTabRecord()), GetSystemMetrics(SM_CYSCREEN));
-        bool visible = IsWindowVisible(m_popupChild) != FALSE;
-        SetWindowPos(m_popupChild, HWND_TOP, panel.left, panel.top, panel.Width(), panel.Height(),
-                     SWP_NOACTIVATE | (visible ? SWP_SHOWWINDOW : 0));
-        InvalidateRect(m_popupChild, nullptr, FALSE);
+    if (UsesPopupPanel() && m_popupChild) {
+        PlacePanel(false);
     }
     if (m_owner.Hwnd()) {
         InvalidateRect(m_owner.Hwnd(), nullptr, FALSE);
+    }
+}
+
+void TabView::PlacePanel(bool show) {
+    HWND panel = m_owner.FloatingPanelWindow();
+    HWND item = m_owner.Hwnd();
+    if (!panel || !item) {
+        return;
+    }
+    const bool wasVisible = m_popupChild == panel && IsWindowVisible(panel);
+    m_popupChild = panel;
+    RECT window;
+    GetWindowRect(item, &window);
+    LayoutRect itemRect{window.left, window.top, window.right, window.top + std::max(GetHeight(), 0)};
+    // The soft-key bar covers the bottom of the screen: the panel stays above it.
+    int usable = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYMENU);
+    LayoutRect rect = PlacePopupPanel(itemRect, ContentHeight(m_owner.CurrentTabRecord()), usable);
+    m_owner.Panel().Bind(this, rect.top < itemRect.top);
+    SetWindowPos(panel, HWND_TOP, rect.left, rect.top, rect.Width(), rect.Height(),
+                 SWP_NOACTIVATE | ((show || wasVisible) ? SWP_SHOWWINDOW : 0));
+    InvalidateRect(panel, nullptr, FALSE);
+}
+
+void TabView::TogglePopupPanel() {
+    if (!m_popupChild) {
+        return;
+    }
+    if (IsWindowVisible(m_popupChild)) {
+        HidePopupChild();
+    } else {
+        PlacePanel(true);
+    }
+    RedrawTabBar();
+}
+
+void TabView::RedrawTabBar() {
+    if (m_owner.Hwnd()) {
+        InvalidateRect(m_owner.Hwnd(), nullptr, FALSE);
+    }
+}
+
+void TabView::MakeCurrent(int tab) {
+    const int count = static_cast<int>(m_visibleTabs.size());
+    if (tab < 0 || tab >= count) {
+        return;
+    }
+    if (tab != m_owner.CurrentTab()) {
+        m_owner.SetCurrentTab(tab);
+    }
+    // Keep the new tab on the strip.
+    if (tab < m_firstTab) {
+        m_firstTab = tab;
+    }
+    for (int guard = 0; guard < count; ++guard) {
+        TabStrip strip = Strip();
+        if (strip.lastFullyVisible < 0 || tab <= strip.lastFullyVisible || m_firstTab >= tab) {
+            break;
+        }
+        ++m_firstTab;
+    }
+    if (m_tabBarFocus >= 0) {
+        m_tabBarFocus = tab;
+    }
+    OnCurrentTabChanged();
+    if (m_popupChild) {
+        InvalidateRect(m_popupChild, nullptr, FALSE);
     }
 }
 
@@ -425,21 +490,39 @@ void TabView::OnScrollTimer(bool up) {
 }
 
 bool TabView::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (msg) {
     case WM_LBUTTONDOWN: {
-        POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        result = 0;
         if (!m_popupChild && (Inside(m_upArrowRect, pt) || Inside(m_downArrowRect, pt))) {
             StartScrolling(Inside(m_upArrowRect, pt));
-            result = 0;
-            return true;
+        } else if (!m_popupChild && Inside(GetIconAreaRect(), pt)) {
+            OnPress(pt);
+        } else {
+            OnTabBarPress(pt);
         }
-        break;
+        return true;
     }
     case WM_LBUTTONUP:
+        result = 0;
         if (m_scrolling) {
             StopScrolling();
-            result = 0;
-            return true;
+        } else if (!m_popupChild && Inside(GetIconAreaRect(), pt)) {
+            OnTapUp(pt);
+        } else {
+            // A press in the icon area that ends on the tab bar is no tap.
+            m_owner.TakeTap();
+            OnTabBarTapUp(pt);
+        }
+        return true;
+    case WM_MOUSEMOVE:
+        OnMouseMove(pt);
+        result = 0;
+        return true;
+    case WM_WINDOWPOSCHANGED:
+        // The Today screen moved the item: the panel follows.
+        if (m_popupChild && IsWindowVisible(m_popupChild)) {
+            PlacePanel(false);
         }
         break;
     case WM_TIMER:
@@ -453,6 +536,289 @@ bool TabView::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LR
         break;
     }
     return ItemView::ProcessWindowMessage(hwnd, msg, wp, lp, result);
+}
+
+void TabView::OnPress(POINT pt) {
+    const GeneralOptions& general = m_owner.GetSettings().General;
+    TabRecord* tab = m_owner.CurrentTabRecord();
+    ShortcutRecord* shortcut = ShortcutAt(pt);
+    std::wstring text;
+    if (shortcut) {
+        m_owner.SelectShortcut(shortcut, true);
+        text = shortcut->Caption();
+    } else if (tab) {
+        text = tab->Name;
+    }
+    if (text.empty()) {
+        return;
+    }
+    HWND window = InputWindow();
+    const bool menuFollows = !shortcut || general.ShowShortcutContextMenu;
+    SHRGINFO gesture = {};
+    gesture.cbSize = sizeof(gesture);
+    gesture.hwndClient = window;
+    gesture.ptDown = pt;
+    gesture.dwFlags = SHRG_RETURNCMD | (menuFollows ? 0 : SHRG_NOANIMATION);
+    if (SHRecognizeGesture(&gesture) == GN_CONTEXTMENU) {
+        POINT screen = pt;
+        ClientToScreen(window, &screen);
+        if (!shortcut) {
+            m_owner.Menus().ShowTabMenu(m_owner.CurrentTab(), screen, true);
+        } else if (general.ShowShortcutContextMenu) {
+            m_owner.Menus().ShowShortcutMenu(*shortcut, screen, false);
+        } else {
+            m_owner.ShowCaption(text, POINT{screen.x - ScaleX(10), screen.y - ScaleY(15)});
+        }
+        return;
+    }
+    m_owner.BeginPress(window, pt, shortcut);
+}
+
+void TabView::OnTapUp(POINT pt) {
+    if (!m_owner.TakeTap()) {
+        return;
+    }
+    if (ShortcutRecord* shortcut = ShortcutAt(pt)) {
+        m_owner.GetLauncher().Activate(*shortcut, true);
+    }
+}
+
+void TabView::OnMouseMove(POINT pt) {
+    m_owner.OnStylusMove(InputWindow(), pt);
+}
+
+void TabView::OnTabBarPress(POINT pt) {
+    m_tabBarPress = false;
+    RECT left = LeftTabArrowRect();
+    RECT right = RightTabArrowRect();
+    const bool onLeft = Inside(left, pt);
+    const bool onRight = Inside(right, pt);
+    const bool onSettings = m_bar.settingsWidth > ScaleX(1) && Inside(ToRect(m_bar.settingsButton), pt);
+    int tab = (onLeft || onRight || onSettings) ? -1 : TabAt(pt);
+    if (!onLeft && !onRight && (tab < 0 || m_visibleTabs[tab]->Name.empty())) {
+        m_tabBarPress = true;
+        return;
+    }
+    SHRGINFO gesture = {};
+    gesture.cbSize = sizeof(gesture);
+    gesture.hwndClient = m_owner.Hwnd();
+    gesture.ptDown = pt;
+    gesture.dwFlags = SHRG_RETURNCMD | ((onLeft || onRight) ? SHRG_NOANIMATION : 0);
+    if (SHRecognizeGesture(&gesture) != GN_CONTEXTMENU) {
+        m_tabBarPress = true;
+        return;
+    }
+    if (onLeft) {
+        m_firstTab = 0;
+        RedrawTabBar();
+    } else if (onRight) {
+        // The last page: as many tabs from the end as fit.
+        StepTabStrip(static_cast<int>(m_visibleTabs.size()));
+    } else {
+        POINT screen = pt;
+        ClientToScreen(m_owner.Hwnd(), &screen);
+        m_owner.Menus().ShowTabMenu(tab, screen, true);
+    }
+}
+
+void TabView::OnTabBarTapUp(POINT pt) {
+    if (!m_tabBarPress) {
+        return;
+    }
+    m_tabBarPress = false;
+    if (Inside(RightTabArrowRect(), pt)) {
+        StepTabStrip(1);
+        return;
+    }
+    if (Inside(LeftTabArrowRect(), pt)) {
+        StepTabStrip(-1);
+        return;
+    }
+    if (m_bar.settingsWidth > ScaleX(1) && Inside(ToRect(m_bar.settingsButton), pt)) {
+        m_owner.GetLauncher().StartOptions(std::wstring());
+        return;
+    }
+    int tab = TabAt(pt);
+    if (tab < 0) {
+        return;
+    }
+    if (tab == m_owner.CurrentTab()) {
+        if (m_popupChild) {
+            TogglePopupPanel();
+        }
+        return;
+    }
+    MakeCurrent(tab);
+}
+
+int TabView::HandleKey(int key, bool entering) {
+    if (key != VK_UP && key != VK_DOWN) {
+        return 0;
+    }
+    const bool barBelow = m_bar.atBottom || m_popupChild != nullptr;
+    bool focus = false;
+    if (m_popupChild && !IsWindowVisible(m_popupChild)) {
+        focus = true;
+    } else if (entering) {
+        focus = key == (barBelow ? VK_UP : VK_DOWN);
+    } else {
+        focus = key == (barBelow ? VK_DOWN : VK_UP);
+    }
+    if (!focus || m_visibleTabs.empty()) {
+        return 0;
+    }
+    m_tabBarFocus = std::max(0, m_owner.CurrentTab());
+    RedrawTabBar();
+    return 1;
+}
+
+int TabView::HandleTabBarKey(int key) {
+    const int count = static_cast<int>(m_visibleTabs.size());
+    const int current = m_owner.CurrentTab();
+    const bool hasSettings = m_bar.settingsWidth > ScaleX(1);
+    TabStrip strip = Strip();
+    auto focusOn = [&](int focus) {
+        m_tabBarFocus = focus;
+        RedrawTabBar();
+        return tabbarkey::kConsumed;
+    };
+    const bool barBelow = m_bar.atBottom || m_popupChild != nullptr;
+    if (key == VK_UP || key == VK_DOWN) {
+        m_tabBarFocus = kNoFocus;
+        RedrawTabBar();
+        if (key == (barBelow ? VK_DOWN : VK_UP)) {
+            // Out of the item: the Today screen moves on.
+            HidePopupChild();
+            return tabbarkey::kNotHandled;
+        }
+        if (m_popupChild && !IsWindowVisible(m_popupChild)) {
+            PlacePanel(true);
+        }
+        return tabbarkey::kLeaveToIcons;
+    }
+    if (m_tabBarFocus >= 0) {
+        switch (key) {
+        case VK_LEFT:
+            if (current > strip.first && current > 0) {
+                MakeCurrent(current - 1);
+                return tabbarkey::kConsumed;
+            }
+            if (strip.leftArrow) {
+                return focusOn(kFocusLeftArrow);
+            }
+            return hasSettings ? focusOn(kFocusSettings) : tabbarkey::kNotHandled;
+        case VK_RIGHT: {
+            const bool atLastVisible = strip.lastFullyVisible >= 0 && current >= strip.lastFullyVisible;
+            if (!atLastVisible && current + 1 < count) {
+                MakeCurrent(current + 1);
+                return tabbarkey::kConsumed;
+            }
+            return strip.rightArrow ? focusOn(kFocusRightArrow) : tabbarkey::kNotHandled;
+        }
+        case VK_RETURN:
+            if (m_popupChild) {
+                TogglePopupPanel();
+            } else {
+                POINT anchor = GetTabBarAnchor();
+                ClientToScreen(m_owner.Hwnd(), &anchor);
+                m_owner.Menus().ShowTabMenu(current, anchor, false);
+            }
+            return tabbarkey::kConsumed;
+        default:
+            return tabbarkey::kNotHandled;
+        }
+    }
+    switch (m_tabBarFocus) {
+    case kFocusLeftArrow:
+        if (key == VK_LEFT) {
+            return hasSettings ? focusOn(kFocusSettings) : tabbarkey::kNotHandled;
+        }
+        if (key == VK_RIGHT) {
+            return focusOn(std::max(0, current));
+        }
+        if (key == VK_RETURN) {
+            StepTabStrip(-1);
+            return tabbarkey::kConsumed;
+        }
+        break;
+    case kFocusRightArrow:
+        if (key == VK_LEFT) {
+            return focusOn(std::max(0, current));
+        }
+        if (key == VK_RETURN) {
+            StepTabStrip(1);
+            return tabbarkey::kConsumed;
+        }
+        break;
+    case kFocusSettings:
+        if (key == VK_RIGHT) {
+            return focusOn(Strip().leftArrow ? kFocusLeftArrow : std::max(0, current));
+        }
+        if (key == VK_RETURN) {
+            m_owner.GetLauncher().StartOptions(std::wstring());
+            return tabbarkey::kConsumed;
+        }
+        break;
+    default:
+        break;
+    }
+    return tabbarkey::kNotHandled;
+}
+
+const IconLayoutResult* TabView::LayoutOf(const TabRecord* tab) const {
+    auto found = m_layouts.find(tab);
+    return found == m_layouts.end() ? nullptr : &found->second.icons;
+}
+
+ShortcutRecord* TabView::NeighbourOf(const ShortcutRecord* shortcut, int key) const {
+    TabRecord* tab = m_owner.CurrentTabRecord();
+    const IconLayoutResult* layout = LayoutOf(tab);
+    if (!tab || !layout || !shortcut) {
+        return nullptr;
+    }
+    int selected = -1;
+    for (size_t i = 0; i < tab->Shortcuts.size(); ++i) {
+        if (tab->Shortcuts[i].get() == shortcut) {
+            selected = static_cast<int>(i);
+        }
+    }
+    NavDirection direction = key == VK_LEFT    ? NavDirection::Left
+                             : key == VK_RIGHT ? NavDirection::Right
+                             : key == VK_UP    ? NavDirection::Up
+                                               : NavDirection::Down;
+    const bool freePlaced =
+        IconLayoutOptionsFor(m_owner.GetSettings().General, *tab, IsLandscape()).freePlaced;
+    int next = NeighbourIcon(*layout, selected, direction, freePlaced);
+    if (next < 0 || next >= static_cast<int>(tab->Shortcuts.size())) {
+        return nullptr;
+    }
+    return tab->Shortcuts[next].get();
+}
+
+HBITMAP TabView::RenderPicture(const ShortcutRecord& shortcut, SIZE& size) {
+    int side = IconPictureSize(shortcut);
+    size = SIZE{side, side};
+    ScreenDc screen;
+    HDC dc = CreateCompatibleDC(screen.Get());
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.Get(), side, side);
+    if (!dc || !bitmap) {
+        if (dc) {
+            DeleteDC(dc);
+        }
+        if (bitmap) {
+            DeleteObject(bitmap);
+        }
+        return nullptr;
+    }
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, side, side};
+    HBRUSH key = CreateSolidBrush(0xFF0000);
+    FillRect(dc, &all, key);
+    DeleteObject(key);
+    DrawPicture(dc, shortcut, 0, 0);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return bitmap;
 }
 
 int TabView::IconPictureSize(const ShortcutRecord& shortcut) const {
@@ -477,15 +843,8 @@ const Bitmap32& TabView::FallbackIcon(int size) {
     return target;
 }
 
-void TabView::PaintShortcut(HDC hdc, const ShortcutRecord& shortcut, const IconPlacement& placement, int dy,
-                            bool selected) {
-    const GeneralOptions& general = m_owner.GetSettings().General;
-    if (selected) {
-        BlendRect(hdc, Shifted(placement.hit, dy), m_colours.selection, m_colours.selectionAlpha);
-    }
+void TabView::DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y) {
     int size = IconPictureSize(shortcut);
-    int x = placement.originX;
-    int y = placement.originY + dy;
     const ShortcutIcon* picture = PictureOf(shortcut.Icon());
     if (!picture || !DrawShortcutPicture(hdc, *picture, x, y, size)) {
         const Bitmap32& fallback = FallbackIcon(size);
@@ -493,6 +852,15 @@ void TabView::PaintShortcut(HDC hdc, const ShortcutRecord& shortcut, const IconP
             DrawImage(fallback, hdc, x + (size - fallback.Width()) / 2, y + (size - fallback.Height()) / 2);
         }
     }
+}
+
+void TabView::PaintShortcut(HDC hdc, const ShortcutRecord& shortcut, const IconPlacement& placement, int dy,
+                            bool selected) {
+    const GeneralOptions& general = m_owner.GetSettings().General;
+    if (selected) {
+        BlendRect(hdc, Shifted(placement.hit, dy), m_colours.selection, m_colours.selectionAlpha);
+    }
+    DrawPicture(hdc, shortcut, placement.originX, placement.originY + dy);
     if (placement.caption.IsEmpty()) {
         return;
     }
@@ -663,6 +1031,41 @@ void TabView::Paint(HDC hdc, const RECT& client) {
     if (!m_visibleTabs.empty()) {
         PaintTabBar(hdc, client);
     }
+}
+
+void TabView::PaintPanel(HDC hdc, const RECT& client, HWND panel, bool above) {
+    PaintTodayBackground(hdc, client, panel);
+    if (m_colours.floatingPanelBackground) {
+        BlendRect(hdc, client, m_colours.floatingPanel, m_colours.floatingPanelAlpha);
+    }
+    PaintIconArea(hdc, client, 0, false);
+    // The far edge closes the panel; the near edge stays open under the
+    // current tab, which the panel belongs to.
+    HPEN pen = CreatePen(PS_SOLID, 1, m_colours.separator);
+    SelectedObject selectedPen(hdc, pen);
+    const int farEdge = above ? client.top : client.bottom - 1;
+    const int nearEdge = above ? client.bottom - 1 : client.top;
+    MoveToEx(hdc, client.left, farEdge, nullptr);
+    LineTo(hdc, client.right, farEdge);
+    int gapLeft = client.right;
+    int gapRight = client.right;
+    const int current = m_owner.CurrentTab();
+    const bool hiRes = HiResDisplay() || TrueVga();
+    for (const TabStrip::Tab& entry : Strip().tabs) {
+        if (entry.index == current) {
+            RECT frame = ToRect(entry.rect);
+            if (hiRes) {
+                InflateRect(&frame, -1, -1);
+            }
+            gapLeft = frame.left;
+            gapRight = frame.right;
+        }
+    }
+    MoveToEx(hdc, -2, nearEdge, nullptr);
+    LineTo(hdc, gapLeft, nearEdge);
+    MoveToEx(hdc, gapRight, nearEdge, nullptr);
+    LineTo(hdc, client.right, nearEdge);
+    DeleteObject(pen);
 }
 
 NoTabsView::NoTabsView(TodayItemWindow& owner) : TabView(owner, false) {}

@@ -38,6 +38,20 @@ public:
     POINT GetTabBarAnchor() const override { return m_anchor; }
     void Paint(HDC hdc, const RECT& client) override;
 
+    // Input: presses and releases in the icon area and on the tab bar, keys.
+    void OnPress(POINT pt) override;
+    void OnTapUp(POINT pt) override;
+    void OnTabBarPress(POINT pt) override;
+    void OnTabBarTapUp(POINT pt) override;
+    void OnMouseMove(POINT pt) override;
+    int HandleKey(int key, bool entering) override;
+    int HandleTabBarKey(int key) override;
+    bool IsTabBarFocused() const override { return m_tabBarFocus != kNoFocus; }
+    ShortcutRecord* NeighbourOf(const ShortcutRecord* shortcut, int key) const override;
+    HBITMAP RenderPicture(const ShortcutRecord& shortcut, SIZE& size) override;
+    void TogglePopupPanel() override;
+    const IconLayoutResult* LayoutOf(const TabRecord* tab) const override;
+
     bool IsThumbTabs() const { return m_thumbTabs; }
     // Icons in a popup panel instead of the item (thumb tabs, floating panels).
     bool UsesPopupPanel() const;
@@ -47,7 +61,7 @@ public:
     TabStrip Strip() const;
     // The placement of a shortcut of a visible tab (content coordinates:
     // without the scroll offset), or nullptr.
-    const IconPlacement* PlacementOf(const ShortcutRecord* shortcut) const;
+    const IconPlacement* PlacementOf(const ShortcutRecord* shortcut) const override;
     int ContentHeight(const TabRecord* tab) const;
     int ScrollRange(const TabRecord* tab) const;
     int RowCount() const { return m_rowCount; }
@@ -59,9 +73,10 @@ public:
     // Steps the first visible tab of the strip (the tab arrows).
     void StepTabStrip(int delta);
     // Scrolls the icon area so that the shortcut is fully visible.
-    void ScrollIntoView(const ShortcutRecord& shortcut);
-    // Keyboard focus in the tab bar: a tab index, kFocusLeftArrow,
-    // kFocusRightArrow, kFocusSettings, or -1 for none (shown by a blend).
+    void ScrollIntoView(const ShortcutRecord& shortcut) override;
+    // Keyboard focus in the tab bar: a tab index (the current tab), kFocusLeftArrow,
+    // kFocusRightArrow, kFocusSettings, or kNoFocus (shown by a blend).
+    static constexpr int kNoFocus = -1;
     static constexpr int kFocusLeftArrow = -2;
     static constexpr int kFocusRightArrow = -3;
     static constexpr int kFocusSettings = -4;
@@ -73,6 +88,9 @@ public:
     void PaintIconArea(HDC hdc, const RECT& area, int scrollOffset, bool arrows);
     // The tab bar alone, over whatever hdc holds.
     void PaintTabBar(HDC hdc, const RECT& client);
+    // The popup panel: the background under it, its colour, the current tab's
+    // icons and the separator lines that leave it open under the current tab.
+    void PaintPanel(HDC hdc, const RECT& client, HWND panel, bool above);
 
 protected:
     struct TabLayout {
@@ -95,12 +113,20 @@ protected:
     const Bitmap32& FallbackIcon(int size);
     int IconPictureSize(const ShortcutRecord& shortcut) const;
     void LoadArtwork();
+    // Places the popup panel by the item and binds it to this view; shows it
+    // when asked or when it was shown before.
+    void PlacePanel(bool show);
+    void MakeCurrent(int tab);
+    void RedrawTabBar();
+    void DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y);
 
     bool m_thumbTabs;
     TabBarGeometry m_bar;
     int m_firstTab = 0;
     int m_rowCount = 0;
-    int m_tabBarFocus = -1;
+    int m_tabBarFocus = kNoFocus;
+    // A press on the tab bar that may still be a tap.
+    bool m_tabBarPress = false;
     std::unordered_map<const TabRecord*, TabLayout> m_layouts;
     HFONT m_tabFont = nullptr;
     HFONT m_captionFont = nullptr;
@@ -126,6 +152,7 @@ public:
     int TabAt(POINT pt) const override { return -1; }
     RECT GetIconAreaRect() const override;
     void Paint(HDC hdc, const RECT& client) override;
+    int HandleKey(int key, bool entering) override { return 0; }
 };
 
 } // namespace norvane

@@ -5,6 +5,7 @@
 #include "CeChangeNotify.h"
 #include "CeShell.h"
 #include "DisplayScale.h"
+#include "IconNavigation.h"
 #include "ImageDraw.h"
 #include "ImageLoader.h"
 #include "MenuPainter.h"
@@ -12,6 +13,9 @@
 #include "Module.h"
 #include "TabView.h"
 #include "TodayApi.h"
+
+#include <algorithm>
+#include <cstdlib>
 
 namespace norvane {
 
@@ -22,6 +26,8 @@ constexpr unsigned kFullStatusMask = 31;
 constexpr UINT kStartupRetryMs = 20;
 constexpr UINT kStatusPeriodMs = 5000;
 constexpr UINT kMinimizeDelayMs = 50;
+constexpr UINT kTapSelectionMs = 1000;
+constexpr UINT kDragHoverMs = 500;
 
 bool IsMinimizeStored() {
     DWORD value = 0;
@@ -78,6 +84,10 @@ bool TodayItemWindow::Create(HWND parent) {
 }
 
 void TodayItemWindow::SetCurrentTab(int index) {
+    if (index != m_currentTab) {
+        // The selection belongs to the tab that was current.
+        m_selectedShortcut = nullptr;
+    }
     m_currentTab = index;
     if (index >= 0) {
         WriteItemDword(names::kCurrentTabValue, static_cast<DWORD>(index & 0xFFFF));
@@ -137,7 +147,12 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
     }
     case WM_LBUTTONUP:
-        m_pressPoint = POINT{-1, -1};
+        if (OnStylusUp(m_hwnd, POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})) {
+            return 0;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        OnCaptureLost(m_hwnd, reinterpret_cast<HWND>(lp));
         break;
     case WM_TODAYCUSTOM_QUERYREFRESHCACHE:
         return OnQueryRefreshCache(reinterpret_cast<TODAYLISTITEM*>(wp));
@@ -146,12 +161,8 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_TODAYCUSTOM_LOSTSELECTION:
         return OnLostSelection();
     case WM_TODAYCUSTOM_USERNAVIGATION:
-        if (m_view && m_view->HandleKey(static_cast<int>(wp), false)) {
-            return TRUE;
-        }
-        return FALSE;
     case WM_TODAYCUSTOM_ACTION:
-        return TRUE;
+        return OnNavigationKey(static_cast<int>(wp));
     case appmsg::kExecuteShortcut:
         if (lp) {
             m_launcher.ExecuteTarget(*reinterpret_cast<ShortcutRecord*>(lp));
@@ -232,6 +243,10 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
         KillTimer(m_hwnd, id);
         Minimize();
         break;
+    case timers::kDragHover:
+        KillTimer(m_hwnd, id);
+        OnDragHoverTimer();
+        break;
     case timers::kStatus: {
         m_status.Refresh(m_hwnd, m_fileChangePending ? kFullStatusMask : 0);
         m_fileChangePending = false;
@@ -278,6 +293,9 @@ void TodayItemWindow::Reload(bool startup) {
     bool trueVgaBefore = TrueVga();
 
     Step("settings.load");
+    // Every shortcut record is replaced: nothing may point at the old ones.
+    EndDrag();
+    m_press = PressState{};
     m_selectedShortcut = nullptr;
     if (!m_settings.Load() && !m_loadFailureShown) {
         // Said once: a broken file must not bury the Today screen in message boxes.
@@ -432,16 +450,272 @@ LRESULT TodayItemWindow::OnLostSelection() {
     return FALSE;
 }
 
-void TodayItemWindow::SelectShortcut(ShortcutRecord* shortcut) {
+void TodayItemWindow::SelectShortcut(ShortcutRecord* shortcut, bool clearLater) {
     m_selectedShortcut = shortcut;
+    if (shortcut && m_view) {
+        m_view->ScrollIntoView(*shortcut);
+    }
     if (m_hwnd) {
+        if (clearLater && shortcut) {
+            SetTimer(m_hwnd, timers::kClearSelection, kTapSelectionMs, nullptr);
+        } else {
+            KillTimer(m_hwnd, timers::kClearSelection);
+        }
         InvalidateRect(m_hwnd, nullptr, FALSE);
         UpdateWindow(m_hwnd);
+    }
+    if (m_view && m_view->PopupChild() && IsWindowVisible(m_view->PopupChild())) {
+        InvalidateRect(m_view->PopupChild(), nullptr, FALSE);
+        UpdateWindow(m_view->PopupChild());
     }
 }
 
 void TodayItemWindow::ClearShortcutSelection() {
     SelectShortcut(nullptr);
+}
+
+void TodayItemWindow::BeginPress(HWND window, POINT point, ShortcutRecord* shortcut) {
+    m_press.point = point;
+    m_press.window = window;
+    m_press.shortcut = shortcut;
+    m_press.tapPending = true;
+}
+
+bool TodayItemWindow::TakeTap() {
+    bool pending = m_press.tapPending;
+    m_press.tapPending = false;
+    return pending;
+}
+
+void TodayItemWindow::OnStylusMove(HWND window, POINT point) {
+    if (!m_view) {
+        return;
+    }
+    if (!m_press.dragging && m_press.point.x != -1 && window == m_press.window) {
+        if (std::abs(point.x - m_press.point.x) > ScaleX(5) ||
+            std::abs(point.y - m_press.point.y) > ScaleY(5)) {
+            StartDrag(window, point);
+            m_press.point = POINT{-1, -1};
+        }
+    }
+    if (!m_press.dragging || window != m_press.window) {
+        return;
+    }
+    POINT screen = point;
+    ClientToScreen(window, &screen);
+    m_dragImage.Move(screen);
+    // Hovering over another tab for a while opens it (tab bars in the item only).
+    if (m_view->GetType() != viewtype::kCustomizedTabs || m_view->PopupChild() || window != m_hwnd) {
+        return;
+    }
+    int tab = m_view->TabAt(point);
+    if (tab == m_currentTab) {
+        KillTimer(m_hwnd, timers::kDragHover);
+        m_press.dragHoverTab = -1;
+    } else if (tab != m_press.dragHoverTab) {
+        KillTimer(m_hwnd, timers::kDragHover);
+        m_press.dragHoverTab = tab;
+        if (tab >= 0) {
+            SetTimer(m_hwnd, timers::kDragHover, kDragHoverMs, nullptr);
+        }
+    }
+}
+
+void TodayItemWindow::StartDrag(HWND window, POINT point) {
+    const GeneralOptions& general = m_settings.General;
+    ShortcutRecord* shortcut = m_press.shortcut;
+    if (!shortcut || !(general.AllowDragAndDropOnShortcuts || general.FreeIconPlacement)) {
+        return;
+    }
+    const IconPlacement* placement = m_view->PlacementOf(shortcut);
+    TabRecord* source = CurrentTabRecord();
+    if (!placement || !source) {
+        return;
+    }
+    POINT pressContent = m_view->ToContent(m_press.point);
+    POINT hotSpot{pressContent.x - placement->originX, pressContent.y - placement->originY};
+    SIZE size{};
+    HBITMAP picture = m_view->RenderPicture(*shortcut, size);
+    POINT screen = point;
+    ClientToScreen(window, &screen);
+    if (picture) {
+        m_dragImage.Begin(m_hwnd, picture, size, hotSpot, screen);
+    }
+    SetCapture(window);
+    m_press.dragging = true;
+    m_press.dragSourceTab = source;
+    m_press.dragHoverTab = -1;
+    m_press.pressContent = pressContent;
+    m_press.hotSpot = hotSpot;
+    // A drag is no tap.
+    m_press.tapPending = false;
+    KillTimer(m_hwnd, timers::kClearSelection);
+}
+
+void TodayItemWindow::OnDragHoverTimer() {
+    if (!m_press.dragging || !m_view || m_press.dragHoverTab < 0 ||
+        m_press.dragHoverTab >= static_cast<int>(m_view->VisibleTabs().size())) {
+        return;
+    }
+    m_dragImage.Show(false);
+    SetCurrentTab(m_press.dragHoverTab);
+    m_press.dragHoverTab = -1;
+    m_view->OnCurrentTabChanged();
+    UpdateWindow(m_hwnd);
+    m_dragImage.Show(true);
+}
+
+bool TodayItemWindow::OnStylusUp(HWND window, POINT point) {
+    if (m_press.dragging && window == m_press.window) {
+        Drop(point);
+        return true;
+    }
+    m_press.point = POINT{-1, -1};
+    return false;
+}
+
+void TodayItemWindow::EndDrag() {
+    if (m_hwnd) {
+        KillTimer(m_hwnd, timers::kDragHover);
+    }
+    m_dragImage.End();
+    bool wasDragging = m_press.dragging;
+    m_press.dragging = false;
+    if (wasDragging && m_press.window && GetCapture() == m_press.window) {
+        ReleaseCapture();
+    }
+}
+
+void TodayItemWindow::OnCaptureLost(HWND window, HWND newCapture) {
+    if (m_press.dragging && window == m_press.window && newCapture != window) {
+        // Someone else took the stylus (a message box, a menu): the drag is off
+        // and nothing moves.
+        EndDrag();
+        m_press = PressState{};
+    }
+}
+
+void TodayItemWindow::Drop(POINT point) {
+    ShortcutRecord* shortcut = m_press.shortcut;
+    TabRecord* source = m_press.dragSourceTab;
+    POINT pressContent = m_press.pressContent;
+    POINT drop = m_view->ToContent(point);
+    EndDrag();
+    m_press = PressState{};
+    TabRecord* target = CurrentTabRecord();
+    if (!shortcut || !source || !target) {
+        return;
+    }
+    const IconPlacement* placementAtPress = m_view->PlacementOf(shortcut);
+    IconPlacement pressed = placementAtPress ? *placementAtPress : IconPlacement{};
+    // Take the shortcut out of its place, then put it where it was dropped.
+    auto from = std::find_if(source->Shortcuts.begin(), source->Shortcuts.end(),
+                             [&](const auto& entry) { return entry.get() == shortcut; });
+    if (from == source->Shortcuts.end()) {
+        return;
+    }
+    const int draggedIndex = target == source ? static_cast<int>(from - source->Shortcuts.begin()) : -1;
+    int index = static_cast<int>(target->Shortcuts.size()) - (target == source ? 1 : 0);
+    if (const IconLayoutResult* layout = m_view->LayoutOf(target)) {
+        index = DropInsertionIndex(*layout, draggedIndex, drop.x, drop.y);
+    }
+    std::unique_ptr<ShortcutRecord> moving = std::move(*from);
+    source->Shortcuts.erase(from);
+    index = std::min(index, static_cast<int>(target->Shortcuts.size()));
+    target->Shortcuts.insert(target->Shortcuts.begin() + index, std::move(moving));
+    if (m_settings.General.FreeIconPlacement) {
+        SettingsPoint at = FreeDropPosition(pressed, pressContent.x, pressContent.y, drop.x, drop.y);
+        const bool landscape = GetSystemMetrics(SM_CYSCREEN) < GetSystemMetrics(SM_CXSCREEN);
+        if (landscape) {
+            shortcut->SetLocationLandscape(at);
+            target->FreePlacedLandscape = true;
+        } else {
+            shortcut->SetLocationPortrait(at);
+            target->FreePlacedPortrait = true;
+        }
+    }
+    SaveSettings();
+    m_view->Relayout();
+    InvalidateRect(m_hwnd, nullptr, FALSE);
+    if (m_view->PopupChild()) {
+        InvalidateRect(m_view->PopupChild(), nullptr, FALSE);
+    }
+}
+
+bool TodayItemWindow::SaveSettings() {
+    if (m_settings.Save()) {
+        return true;
+    }
+    // The change stays on the screen but not on disk: say so rather than let
+    // the user believe it is kept.
+    Module::ShowMessage(m_hwnd, ids::kSettingsSaveFailed, MB_ICONEXCLAMATION);
+    return false;
+}
+
+void TodayItemWindow::ShowCaption(const std::wstring& text, POINT screenPoint) {
+    m_captionPopup.Show(text, screenPoint);
+}
+
+LRESULT TodayItemWindow::OnNavigationKey(int key) {
+    TabRecord* tab = CurrentTabRecord();
+    if (!tab || !m_view) {
+        return FALSE;
+    }
+    if (m_view->IsTabBarFocused()) {
+        switch (m_view->HandleTabBarKey(key)) {
+        case tabbarkey::kNotHandled:
+            return FALSE;
+        case tabbarkey::kConsumed:
+            return TRUE;
+        default:
+            tab = CurrentTabRecord();
+            if (tab && !tab->Shortcuts.empty()) {
+                SelectShortcut(m_selectedShortcut ? m_selectedShortcut : tab->Shortcuts.front().get());
+            }
+            return TRUE;
+        }
+    }
+    ShortcutRecord* selected = m_selectedShortcut;
+    if (key == VK_RETURN) {
+        if (!selected) {
+            return FALSE;
+        }
+        if (m_settings.General.DPadAction == 0) {
+            m_launcher.Activate(*selected, true);
+        } else {
+            POINT at{0, 0};
+            if (const IconPlacement* placement = m_view->PlacementOf(selected)) {
+                POINT corner{placement->hit.left, placement->hit.bottom};
+                if (!m_view->PopupChild()) {
+                    corner.y += m_view->ScrollOffset();
+                }
+                at = corner;
+            }
+            ClientToScreen(m_view->InputWindow(), &at);
+            m_menus.ShowShortcutMenu(*selected, at, true);
+        }
+        return TRUE;
+    }
+    if (key != VK_LEFT && key != VK_RIGHT && key != VK_UP && key != VK_DOWN) {
+        return FALSE;
+    }
+    if (!selected) {
+        return TRUE;
+    }
+    if (ShortcutRecord* next = m_view->NeighbourOf(selected, key)) {
+        SelectShortcut(next);
+        return TRUE;
+    }
+    if (m_view->HandleKey(key, false)) {
+        ClearShortcutSelection();
+        return TRUE;
+    }
+    if (key == VK_LEFT || key == VK_RIGHT) {
+        SelectShortcut(key == VK_LEFT ? tab->Shortcuts.back().get() : tab->Shortcuts.front().get());
+        return FALSE;
+    }
+    m_view->HidePopupChild();
+    return FALSE;
 }
 
 void TodayItemWindow::OnFileChange(LPARAM lp) {

@@ -43,6 +43,8 @@ public:
     COLORREF SeparatorColour() const { return m_separatorColour; }
     HFONT MenuFont() const { return m_menuFont; }
     HWND FloatingPanelWindow() const { return m_floatingPanel.Hwnd(); }
+    FloatingPanel& Panel() { return m_floatingPanel; }
+    CaptionPopup& Captions() { return m_captionPopup; }
     bool HoldsTodaySelection() const { return m_todaySelection; }
     bool FileChangePending() const { return m_fileChangePending; }
 
@@ -66,7 +68,29 @@ public:
     const PowerThread& Power() const { return m_power; }
     const StatusRefresh& Status() const { return m_status; }
     ShortcutRecord* SelectedShortcut() const { return m_selectedShortcut; }
-    void SelectShortcut(ShortcutRecord* shortcut);
+    // Selects a shortcut of the current tab (nullptr clears), scrolls it into
+    // view and redraws; a selection made by a tap clears itself after a second.
+    void SelectShortcut(ShortcutRecord* shortcut, bool clearLater = false);
+
+    // The stylus in the icon area. window is where it happens (the item window,
+    // or the popup panel that carries the icons); points are in its client
+    // coordinates.
+    void BeginPress(HWND window, POINT point, ShortcutRecord* shortcut);
+    void OnStylusMove(HWND window, POINT point);
+    // A release: a drop when a drag is under way (true: consumed). Otherwise the
+    // press ends and the view decides.
+    bool OnStylusUp(HWND window, POINT point);
+    // True once for the release of a press that may still be a tap.
+    bool TakeTap();
+    void OnCaptureLost(HWND window, HWND newCapture);
+    bool IsDragging() const { return m_press.dragging; }
+    // Shows a text in the caption popup near a screen point.
+    void ShowCaption(const std::wstring& text, POINT screenPoint);
+
+    // Saves the settings file; says so to the user when that fails.
+    bool SaveSettings();
+    // The Today screen's direction and action keys while we hold its selection.
+    LRESULT OnNavigationKey(int key);
 
     // Receives a short name for each step of start-up, reload, view switching and
     // shutdown as it runs, so that their order can be checked.
@@ -89,6 +113,10 @@ private:
     void CreateMenuFont();
     void UpdateSeparatorColour();
     void ClearShortcutSelection();
+    void StartDrag(HWND window, POINT point);
+    void Drop(POINT point);
+    void EndDrag();
+    void OnDragHoverTimer();
     void Step(const char* step) {
         if (Trace) {
             Trace(step);
@@ -108,8 +136,20 @@ private:
     bool m_todaySelection = false;
     bool m_selectionHold = false;
     bool m_changeNotifyRegistered = false;
-    POINT m_pressPoint{-1, -1};
-    int m_dragHoverTab = -1;
+    // The stylus in the icon area and a drag under way.
+    struct PressState {
+        POINT point{-1, -1}; // where a press that may become a drag went down
+        HWND window = nullptr;
+        ShortcutRecord* shortcut = nullptr;
+        bool tapPending = false;
+        bool dragging = false;
+        TabRecord* dragSourceTab = nullptr;
+        int dragHoverTab = -1;
+        POINT pressContent{}; // the press in content coordinates
+        POINT hotSpot{};      // the press point's offset from the icon's origin
+    };
+    PressState m_press;
+    DragImage m_dragImage;
     int m_taskManagerStep = 0;
     ShortcutRecord* m_selectedShortcut = nullptr;
     bool m_loadFailureShown = false;
