@@ -52,6 +52,7 @@ public:
     virtual int HandleKey(int key, bool entering) { return 0; }
     virtual int HandleTabBarKey(int key) { return tabbarkey::kNotHandled; }
     virtual bool IsTabBarFocused() const { return false; }
+    virtual void ClearTabBarFocus() {}
     virtual void ReloadTabs();
     virtual RECT GetIconAreaRect() const;
     virtual void OnTapUp(POINT pt) {}

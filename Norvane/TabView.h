@@ -47,6 +47,7 @@ public:
     int HandleKey(int key, bool entering) override;
     int HandleTabBarKey(int key) override;
     bool IsTabBarFocused() const override { return m_tabBarFocus != kNoFocus; }
+    void ClearTabBarFocus() override { m_tabBarFocus = kNoFocus; }
     ShortcutRecord* NeighbourOf(const ShortcutRecord* shortcut, int key) const override;
     HBITMAP RenderPicture(const ShortcutRecord& shortcut, SIZE& size) override;
     void TogglePopupPanel() override;

@@ -441,6 +441,7 @@ LRESULT TodayItemWindow::OnReceivedSelection(WPARAM key) {
 LRESULT TodayItemWindow::OnLostSelection() {
     m_todaySelection = false;
     if (m_view) {
+        m_view->ClearTabBarFocus();
         m_view->HidePopupChild();
     }
     if (m_hwnd) {
@@ -549,7 +550,6 @@ void TodayItemWindow::StartDrag(HWND window, POINT point) {
     m_press.hotSpot = hotSpot;
     // A drag is no tap.
     m_press.tapPending = false;
-    KillTimer(m_hwnd, timers::kClearSelection);
 }
 
 void TodayItemWindow::OnDragHoverTimer() {

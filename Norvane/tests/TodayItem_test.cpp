@@ -268,7 +268,13 @@ TEST_F(ItemTest, KeyboardSelectionEntersTheFirstShortcutAndLeavesCleanly) {
         L"\r\n[General]\r\nBehaviorMode=2\r\n\r\n[Tab1]\r\nName=A\r\nShortcut1=\\Windows\\a.lnk\r\n"
         L"Shortcut2=\\Windows\\b.lnk\r\n");
     StartItem();
+    // Coming from above, the tab bar on top takes the selection first.
     EXPECT_TRUE(SendMessageW(item->Hwnd(), WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_DOWN, 0));
+    EXPECT_EQ(item->SelectedShortcut(), nullptr);
+    EXPECT_TRUE(item->View()->IsTabBarFocused());
+    EXPECT_FALSE(SendMessageW(item->Hwnd(), WM_TODAYCUSTOM_LOSTSELECTION, 0, 0));
+    // Coming from below, the icons take it.
+    EXPECT_TRUE(SendMessageW(item->Hwnd(), WM_TODAYCUSTOM_RECEIVEDSELECTION, VK_UP, 0));
     ASSERT_NE(item->SelectedShortcut(), nullptr);
     EXPECT_EQ(item->SelectedShortcut()->Target(), L"\\Windows\\a.lnk");
     EXPECT_TRUE(item->HoldsTodaySelection());
