@@ -22,8 +22,8 @@ void AppendUtf8(std::string& out, const std::wstring& text) {
         return;
     const size_t at = out.size();
     out.resize(at + bytes);
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data() + at, bytes, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data() + at, bytes,
+                        nullptr, nullptr);
 }
 
 // Report fields are separated by '|': keep it and line breaks out of texts.
@@ -37,8 +37,8 @@ std::wstring FieldText(std::wstring text) {
 int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data) {
     if (record->iType == EMR_EXTTEXTOUTW) {
         const auto* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
-        const auto* chars = reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(record) +
-                                                              text->emrtext.offString);
+        const auto* chars =
+            reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(record) + text->emrtext.offString);
         auto* out = reinterpret_cast<std::wstring*>(data);
         if (text->emrtext.nChars > 0 && text->emrtext.offString + text->emrtext.nChars * 2 <= record->nSize) {
             if (!out->empty())
@@ -113,7 +113,8 @@ void AnswerMenuQuery(HWND menuWindow, WPARAM request) {
     GetGUIThreadInfo(GetCurrentThreadId(), &gui);
     const int count = menu ? GetMenuItemCount(menu) : -1;
     wchar_t head[200];
-    swprintf(head, 200, L"menu|%p|%d|%p", static_cast<void*>(menu), count, static_cast<void*>(gui.hwndMenuOwner));
+    swprintf(head, 200, L"menu|%p|%d|%p", static_cast<void*>(menu), count,
+             static_cast<void*>(gui.hwndMenuOwner));
     line(head);
     for (int i = 0; i < count; ++i) {
         MENUITEMINFOW info{};
@@ -131,8 +132,8 @@ void AnswerMenuQuery(HWND menuWindow, WPARAM request) {
         if (text.empty() && (info.fType & MFT_OWNERDRAW))
             text = OwnerDrawnText(gui.hwndMenuOwner, menu, info.wID, info.dwItemData, rect);
         wchar_t fields[200];
-        swprintf(fields, 200, L"item|%d|%u|%ls|%ld|%ld|%ld|%ld|", i, info.wID, ItemFlags(info).c_str(), rect.left,
-                 rect.top, rect.right, rect.bottom);
+        swprintf(fields, 200, L"item|%d|%u|%ls|%ld|%ld|%ld|%ld|", i, info.wID, ItemFlags(info).c_str(),
+                 rect.left, rect.top, rect.right, rect.bottom);
         line(fields + FieldText(text));
     }
     wchar_t path[MAX_PATH];

@@ -235,8 +235,8 @@ std::vector<std::wstring> TakeLines(const std::wstring& path) {
     std::vector<std::wstring> lines;
     std::string bytes;
     {
-        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+        UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         if (!file)
             return lines;
         char chunk[4096];
@@ -251,7 +251,8 @@ std::vector<std::wstring> TakeLines(const std::wstring& path) {
         if (end == std::string::npos)
             end = bytes.size();
         const std::string line = bytes.substr(start, end - start);
-        const int count = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+        const int count =
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
         std::wstring wide(count, L'\0');
         MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), count);
         lines.push_back(wide);
@@ -298,7 +299,8 @@ int ListMenus() {
         int items = 0;
         for (const auto& line : lines)
             items += line.rfind(L"item|", 0) == 0 ? 1 : 0;
-        Report(L"menu|" + lv + L"|" + HandleText(window) + L"|" + RectFields(r) + L"|" + std::to_wstring(items));
+        Report(L"menu|" + lv + L"|" + HandleText(window) + L"|" + RectFields(r) + L"|" +
+               std::to_wstring(items));
         for (const auto& line : lines)
             if (line.rfind(L"item|", 0) == 0)
                 Report(L"item|" + lv + L"|" + line.substr(5));

@@ -97,7 +97,7 @@ def install_settings(tabs, general=None, specials=()):
         if special_type == 5:
             lines.append(f'ToolTipTitle1={marker}')
     write_settings_text(settings_path(), '\n'.join(lines) + '\n')
-    ctl('reg', 'delete', r'HKLM\Software\Tarsel\Norvane', '/v', 'CurrentTab', '/f', check=False)
+    ctl('reg', 'add', r'HKLM\Software\Tarsel\Norvane', '/v', 'CurrentTab', '/t', 'REG_DWORD', '/d', '0', '/f')
     ctl('broadcast', 'NorvaneSettingsChanged')
     poll(lambda: soft_key_labels().startswith(marker + '\t'), 'the item to reload the new settings', timeout=10,
          show=soft_key_labels)
