@@ -492,7 +492,9 @@ void TabView::OnScrollTimer(bool up) {
 bool TabView::ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     const POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     switch (msg) {
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        // The class asks for double clicks; a quick second tap is still a press.
         result = 0;
         if (!m_popupChild && (Inside(m_upArrowRect, pt) || Inside(m_downArrowRect, pt))) {
             StartScrolling(Inside(m_upArrowRect, pt));

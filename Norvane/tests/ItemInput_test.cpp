@@ -166,11 +166,17 @@ TEST_F(ItemInputTest, TapsLaunchAndSmallMovesStayTaps) {
     EXPECT_EQ(launched.size(), 2u) << "a drag launches nothing";
     EXPECT_FALSE(item->IsDragging());
 
+    // A quick second tap arrives as a double click and still launches.
+    SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, At(IconCentre(2)));
+    SendMessageW(window, WM_LBUTTONUP, 0, At(IconCentre(2)));
+    ASSERT_EQ(launched.size(), 3u);
+    EXPECT_EQ(launched.back(), L"\\Windows\\c.exe");
+
     // A release over empty room launches nothing; a release without a press neither.
     SendMessageW(window, WM_LBUTTONUP, 0, At(IconCentre(2)));
-    EXPECT_EQ(launched.size(), 2u);
+    EXPECT_EQ(launched.size(), 3u);
     Tap(window, POINT{230, View().GetHeight() - 3});
-    EXPECT_EQ(launched.size(), 2u);
+    EXPECT_EQ(launched.size(), 3u);
     EXPECT_TRUE(messages.empty());
 }
 
