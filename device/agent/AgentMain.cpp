@@ -181,6 +181,181 @@ int PostToClass(const std::wstring& cls, const std::wstring& message, WPARAM wPa
     return PostMessageW(target, id, wParam, 0) ? 0 : Fail(L"cannot post to " + cls);
 }
 
+// ---------------------------------------------------------------- menus and dialogs
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t cls[128] = L"";
+    GetClassNameW(hwnd, cls, 128);
+    return cls;
+}
+
+// The text of a window of any process (WM_GETTEXT is carried across), on one line.
+std::wstring TextOf(HWND hwnd) {
+    wchar_t text[1024] = L"";
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                             &result))
+        GetWindowTextW(hwnd, text, 1024);
+    std::wstring line = text;
+    for (auto& c : line)
+        if (c == L'\r' || c == L'\n')
+            c = L' ';
+    return line;
+}
+
+std::wstring RectFields(const RECT& r) {
+    return std::to_wstring(r.left) + L"|" + std::to_wstring(r.top) + L"|" + std::to_wstring(r.right) + L"|" +
+           std::to_wstring(r.bottom);
+}
+
+std::wstring HandleText(HWND hwnd) {
+    return std::to_wstring(static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
+}
+
+struct ClassWindows {
+    const wchar_t* cls;
+    std::vector<HWND> found; // top of the Z order first
+};
+
+BOOL CALLBACK CollectClass(HWND hwnd, LPARAM lParam) {
+    auto* windows = reinterpret_cast<ClassWindows*>(lParam);
+    if (IsWindowVisible(hwnd) && ClassOf(hwnd) == windows->cls)
+        windows->found.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleWindowsOfClass(const wchar_t* cls) {
+    ClassWindows windows{cls, {}};
+    EnumWindows(CollectClass, reinterpret_cast<LPARAM>(&windows));
+    return windows.found;
+}
+
+// Reads a file the hook wrote (UTF-8 lines) and deletes it.
+std::vector<std::wstring> TakeLines(const std::wstring& path) {
+    std::vector<std::wstring> lines;
+    std::string bytes;
+    {
+        UniqueHandle file(
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (!file)
+            return lines;
+        char chunk[4096];
+        DWORD got = 0;
+        while (ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr) && got > 0)
+            bytes.append(chunk, got);
+    }
+    DeleteFileW(path.c_str());
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        const std::string line = bytes.substr(start, end - start);
+        const int count =
+            MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+        std::wstring wide(count, L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), count);
+        lines.push_back(wide);
+        start = end + 1;
+    }
+    return lines;
+}
+
+// Every open popup menu, the first opened first (level 0), with its items:
+//   menu|LEVEL|HWND|LEFT|TOP|RIGHT|BOTTOM|ITEMS
+//   item|LEVEL|INDEX|ID|FLAGS|LEFT|TOP|RIGHT|BOTTOM|TEXT   (screen coordinates)
+int ListMenus() {
+    std::vector<HWND> menus = VisibleWindowsOfClass(L"#32768");
+    if (menus.empty())
+        return 0;
+    // Menus open above their parents: the bottom one is the first level.
+    std::vector<HWND> levels(menus.rbegin(), menus.rend());
+    HMODULE hook = LoadLibraryW(L"C:\\Windows\\DeviceAgentHook.dll");
+    auto proc = hook ? reinterpret_cast<HOOKPROC>(GetProcAddress(hook, "AgentMenuHook")) : nullptr;
+    if (!proc)
+        return Fail(L"cannot load DeviceAgentHook.dll");
+    const UINT query = RegisterWindowMessageW(L"NorvaneDeviceAgent_MenuQuery");
+    for (size_t level = 0; level < levels.size(); ++level) {
+        HWND window = levels[level];
+        RECT r{};
+        GetWindowRect(window, &r);
+        const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+        const unsigned long request = GetCurrentProcessId() * 16 + static_cast<unsigned long>(level);
+        const std::wstring answer = L"C:\\Windows\\Temp\\agent-menu-" + std::to_wstring(request) + L".txt";
+        DeleteFileW(answer.c_str());
+        HHOOK installed = SetWindowsHookExW(WH_CALLWNDPROC, proc, hook, thread);
+        if (!installed)
+            return Fail(L"cannot hook the menu's thread");
+        DWORD_PTR result = 0;
+        const bool answered =
+            SendMessageTimeoutW(window, query, request, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+        UnhookWindowsHookEx(installed);
+        std::vector<std::wstring> lines = TakeLines(answer);
+        if (!answered && !IsWindow(window))
+            continue; // closed meanwhile
+        if (lines.empty())
+            return Fail(L"the menu window did not answer the query");
+        const std::wstring lv = std::to_wstring(level);
+        int items = 0;
+        for (const auto& line : lines)
+            items += line.rfind(L"item|", 0) == 0 ? 1 : 0;
+        Report(L"menu|" + lv + L"|" + HandleText(window) + L"|" + RectFields(r) + L"|" +
+               std::to_wstring(items));
+        for (const auto& line : lines)
+            if (line.rfind(L"item|", 0) == 0)
+                Report(L"item|" + lv + L"|" + line.substr(5));
+    }
+    return 0;
+}
+
+struct DialogParts {
+    std::vector<std::wstring> lines;
+    std::wstring index;
+};
+
+BOOL CALLBACK ListDialogChild(HWND hwnd, LPARAM lParam) {
+    auto* parts = reinterpret_cast<DialogParts*>(lParam);
+    if (!IsWindowVisible(hwnd))
+        return TRUE;
+    const std::wstring cls = LowerCase(ClassOf(hwnd));
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    if (cls == L"button") {
+        parts->lines.push_back(L"button|" + parts->index + L"|" + HandleText(hwnd) + L"|" +
+                               std::to_wstring(GetDlgCtrlID(hwnd)) + L"|" + RectFields(r) + L"|" +
+                               (IsWindowEnabled(hwnd) ? L"1" : L"0") + L"|" + TextOf(hwnd));
+    } else if (cls == L"static" || cls == L"edit") {
+        const std::wstring text = TextOf(hwnd);
+        if (!text.empty())
+            parts->lines.push_back(L"text|" + parts->index + L"|" + text);
+    }
+    return TRUE;
+}
+
+// Every open dialog (message boxes too), the front one first:
+//   dialog|INDEX|HWND|LEFT|TOP|RIGHT|BOTTOM|FOREGROUND|TITLE
+//   text|INDEX|TEXT
+//   button|INDEX|HWND|ID|LEFT|TOP|RIGHT|BOTTOM|ENABLED|TEXT
+int ListDialogs() {
+    const std::vector<HWND> dialogs = VisibleWindowsOfClass(L"#32770");
+    for (size_t i = 0; i < dialogs.size(); ++i) {
+        HWND dialog = dialogs[i];
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        DialogParts parts{{}, std::to_wstring(i)};
+        EnumChildWindows(dialog, ListDialogChild, reinterpret_cast<LPARAM>(&parts));
+        Report(L"dialog|" + parts.index + L"|" + HandleText(dialog) + L"|" + RectFields(r) + L"|" +
+               (dialog == GetForegroundWindow() ? L"1" : L"0") + L"|" + TextOf(dialog));
+        for (const auto& line : parts.lines)
+            Report(line);
+    }
+    return 0;
+}
+
+HWND HandleFromText(const std::wstring& text) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(text.c_str(), nullptr, 10)));
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -315,6 +490,17 @@ int wmain(int argc, wchar_t** argv) {
         if (today)
             PostMessageW(today, WM_DISPLAYCHANGE, 32, MAKELPARAM(mode.dmPelsWidth, mode.dmPelsHeight));
         return 0;
+    }
+    if (command == L"menus")
+        return ListMenus();
+    if (command == L"dialogs")
+        return ListDialogs();
+    if (command == L"click") {
+        // click HWND: BM_CLICK to a button of any process.
+        HWND button = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        if (!button || !IsWindow(button))
+            return Fail(L"no such button");
+        return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : Fail(L"cannot click the button");
     }
     return Fail(L"unknown command " + command);
 }
