@@ -57,6 +57,7 @@ inline constexpr UINT_PTR kPostLoadRefresh = 0x8008;
 inline constexpr UINT_PTR kDragHover = 0x800A;
 inline constexpr UINT_PTR kScreenCapture = 0x800C;
 inline constexpr UINT_PTR kTaskManagerAnimation = 0x800D;
+inline constexpr UINT_PTR kPanelWatch = 0x8010;
 } // namespace timers
 
 struct RegisteredMessages {

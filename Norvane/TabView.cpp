@@ -392,8 +392,14 @@ void TabView::PlacePanel(bool show) {
     int usable = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYMENU);
     LayoutRect rect = PlacePopupPanel(itemRect, ContentHeight(m_owner.CurrentTabRecord()), usable);
     m_owner.Panel().Bind(this, rect.top < itemRect.top);
-    SetWindowPos(panel, HWND_TOP, rect.left, rect.top, rect.Width(), rect.Height(),
-                 SWP_NOACTIVATE | ((show || wasVisible) ? SWP_SHOWWINDOW : 0));
+    // Topmost: under Wine a raised Today window covers even the popups it owns.
+    // The panel hides as soon as the Today screen is no longer in front.
+    const bool shown = show || wasVisible;
+    SetWindowPos(panel, HWND_TOPMOST, rect.left, rect.top, rect.Width(), rect.Height(),
+                 SWP_NOACTIVATE | (shown ? SWP_SHOWWINDOW : 0));
+    if (shown) {
+        m_owner.WatchPanel();
+    }
     InvalidateRect(panel, nullptr, FALSE);
 }
 

@@ -28,6 +28,7 @@ constexpr UINT kStatusPeriodMs = 5000;
 constexpr UINT kMinimizeDelayMs = 50;
 constexpr UINT kTapSelectionMs = 1000;
 constexpr UINT kDragHoverMs = 500;
+constexpr UINT kPanelWatchMs = 250;
 
 bool IsMinimizeStored() {
     DWORD value = 0;
@@ -254,12 +255,15 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
     case timers::kStatus: {
         m_status.Refresh(m_hwnd, m_fileChangePending ? kFullStatusMask : 0);
         m_fileChangePending = false;
-        HWND foreground = GetForegroundWindow();
-        if (m_view && foreground != CeGetDesktopWindow() && foreground != m_floatingPanel.Hwnd()) {
-            m_view->HidePopupChild();
-        }
+        HidePanelUnlessTodayInFront();
         break;
     }
+    case timers::kPanelWatch:
+        HidePanelUnlessTodayInFront();
+        if (!m_view || !m_view->PopupChild() || !IsWindowVisible(m_view->PopupChild())) {
+            KillTimer(m_hwnd, id);
+        }
+        break;
     case timers::kPostLoadRefresh:
         KillTimer(m_hwnd, id);
         Reload(false);
@@ -659,6 +663,19 @@ bool TodayItemWindow::SaveSettings() {
     }
     m_launcher.Services().messageBox(m_hwnd, text, MB_OK | MB_ICONEXCLAMATION);
     return false;
+}
+
+void TodayItemWindow::WatchPanel() {
+    if (m_hwnd) {
+        SetTimer(m_hwnd, timers::kPanelWatch, kPanelWatchMs, nullptr);
+    }
+}
+
+void TodayItemWindow::HidePanelUnlessTodayInFront() {
+    HWND foreground = GetForegroundWindow();
+    if (m_view && foreground != CeGetDesktopWindow() && foreground != m_floatingPanel.Hwnd()) {
+        m_view->HidePopupChild();
+    }
 }
 
 void TodayItemWindow::ShowCaption(const std::wstring& text, POINT screenPoint) {

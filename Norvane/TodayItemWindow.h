@@ -84,6 +84,9 @@ public:
     bool TakeTap();
     void OnCaptureLost(HWND window, HWND newCapture);
     bool IsDragging() const { return m_press.dragging; }
+    // While the popup panel shows, checks often that the Today screen is still
+    // in front, and hides the panel when it is not.
+    void WatchPanel();
     // Shows a text in the caption popup near a screen point.
     void ShowCaption(const std::wstring& text, POINT screenPoint);
 
@@ -117,6 +120,7 @@ private:
     void Drop(POINT point);
     void EndDrag();
     void OnDragHoverTimer();
+    void HidePanelUnlessTodayInFront();
     void Step(const char* step) {
         if (Trace) {
             Trace(step);

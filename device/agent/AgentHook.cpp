@@ -51,7 +51,7 @@ int CALLBACK CollectText(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LP
 
 // An owner-drawn item keeps no text of its own: let its owner draw it into a
 // metafile and read back what was written.
-std::wstring OwnerDrawnText(HWND owner, HMENU menu, UINT id, ULONG_PTR data, const RECT& rect) {
+std::wstring DrawnText(HWND owner, HMENU menu, UINT id, ULONG_PTR data, const RECT& rect) {
     if (!owner || !IsWindow(owner))
         return {};
     HDC reference = GetDC(nullptr);
@@ -75,6 +75,42 @@ std::wstring OwnerDrawnText(HWND owner, HMENU menu, UINT id, ULONG_PTR data, con
         DeleteEnhMetaFile(picture);
     }
     return text;
+}
+
+// Wine names the menu window itself as the menu's owner, and a child window (a
+// Today item) may track the menu and draw its items: ask the menu window's
+// owner and its children too.
+struct ChildSearch {
+    HMENU menu;
+    UINT id;
+    ULONG_PTR data;
+    RECT rect;
+    std::wstring text;
+};
+
+BOOL CALLBACK AskChild(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    search->text = DrawnText(child, search->menu, search->id, search->data, search->rect);
+    return search->text.empty();
+}
+
+std::wstring OwnerDrawnText(const GUITHREADINFO& gui, HMENU menu, UINT id, ULONG_PTR data, const RECT& rect) {
+    const HWND candidates[] = {gui.hwndMenuOwner,
+                               gui.hwndMenuOwner ? GetWindow(gui.hwndMenuOwner, GW_OWNER) : nullptr,
+                               gui.hwndFocus, gui.hwndActive};
+    for (HWND owner : candidates) {
+        if (!owner || !IsWindow(owner))
+            continue;
+        std::wstring text = DrawnText(owner, menu, id, data, rect);
+        if (text.empty()) {
+            ChildSearch search{menu, id, data, rect, {}};
+            EnumChildWindows(owner, AskChild, reinterpret_cast<LPARAM>(&search));
+            text = search.text;
+        }
+        if (!text.empty())
+            return text;
+    }
+    return {};
 }
 
 std::wstring ItemFlags(const MENUITEMINFOW& info) {
@@ -130,7 +166,7 @@ void AnswerMenuQuery(HWND menuWindow, WPARAM request) {
         RECT rect{};
         GetMenuItemRect(nullptr, menu, i, &rect);
         if (text.empty() && (info.fType & MFT_OWNERDRAW))
-            text = OwnerDrawnText(gui.hwndMenuOwner, menu, info.wID, info.dwItemData, rect);
+            text = OwnerDrawnText(gui, menu, info.wID, info.dwItemData, rect);
         wchar_t fields[200];
         swprintf(fields, 200, L"item|%d|%u|%ls|%ld|%ld|%ld|%ld|", i, info.wID, ItemFlags(info).c_str(),
                  rect.left, rect.top, rect.right, rect.bottom);

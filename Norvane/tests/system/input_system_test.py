@@ -101,7 +101,18 @@ def install_settings(tabs, general=None, specials=()):
     ctl('broadcast', 'NorvaneSettingsChanged')
     poll(lambda: soft_key_labels().startswith(marker + '\t'), 'the item to reload the new settings', timeout=10,
          show=soft_key_labels)
-    it = poll(lambda: (lambda i: i if i and i['h'] > 0 else None)(item()), 'the item laid out')
+    # The Today screen asks for the new height at its next poll; ask now, and
+    # wait until the item stands still, so that places computed from it hold.
+    ctl('refresh')
+    last = [None]
+
+    def settled():
+        now = item()
+        stable = now and now['h'] > 0 and now == last[0]
+        last[0] = now
+        return now if stable else None
+
+    it = poll(settled, 'the item laid out')
     if keys['BehaviorMode'] == 2 and tabs:
         # A reload keeps the tab that was current: a tap makes the first one current.
         to_today()
