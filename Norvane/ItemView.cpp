@@ -3,6 +3,7 @@
 
 #include "DisplayScale.h"
 #include "Module.h"
+#include "Painter.h"
 #include "TodayApi.h"
 #include "TodayItemWindow.h"
 
@@ -96,23 +97,7 @@ void ItemView::Paint(HDC hdc, const RECT& client) {
 }
 
 void ItemView::PaintDoubleBuffered(HWND hwnd) {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hwnd, &ps);
-    RECT client;
-    GetClientRect(hwnd, &client);
-    int width = client.right - client.left;
-    int height = client.bottom - client.top;
-    if (width > 0 && height > 0) {
-        HDC memory = CreateCompatibleDC(hdc);
-        HBITMAP bitmap = CreateCompatibleBitmap(hdc, width, height);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        Paint(memory, client);
-        BitBlt(hdc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-    }
-    EndPaint(hwnd, &ps);
+    norvane::PaintDoubleBuffered(hwnd, [this](HDC memory, const RECT& client) { Paint(memory, client); });
 }
 
 LoadingView::LoadingView(TodayItemWindow& owner) : ItemView(owner) {}

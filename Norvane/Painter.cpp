@@ -169,4 +169,24 @@ ThemeImageContext ItemThemeContext(const Settings& settings) {
     return context;
 }
 
+void PaintDoubleBuffered(HWND hwnd, const std::function<void(HDC, const RECT&)>& paint) {
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width > 0 && height > 0) {
+        HDC memory = CreateCompatibleDC(hdc);
+        HBITMAP bitmap = CreateCompatibleBitmap(hdc, width, height);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        paint(memory, client);
+        BitBlt(hdc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
+    EndPaint(hwnd, &ps);
+}
+
 } // namespace norvane

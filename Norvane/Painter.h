@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace norvane {
@@ -72,6 +73,10 @@ bool DrawShortcutPicture(HDC dc, const ShortcutIcon& icon, int x, int y, int siz
 // The picture a shortcut holds: the image code's cached icon carries a
 // ShortcutIcon. nullptr when the shortcut has none (yet).
 const ShortcutIcon* PictureOf(const CachedIcon* cached);
+
+// WM_PAINT through a memory bitmap of the client size: paint draws the whole
+// client into the memory context, which is then copied to the screen at once.
+void PaintDoubleBuffered(HWND hwnd, const std::function<void(HDC, const RECT&)>& paint);
 
 // Where theme images come from for this item.
 ThemeImageContext ItemThemeContext(const Settings& settings);

@@ -5,6 +5,7 @@
 #include "DisplayScale.h"
 #include "ImageHandles.h"
 #include "Module.h"
+#include "Painter.h"
 #include "TabView.h"
 #include "TodayItemWindow.h"
 
@@ -155,26 +156,13 @@ void FloatingPanel::Bind(TabView* view, bool above) {
 
 LRESULT FloatingPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(m_hwnd, &ps);
-        RECT client;
-        GetClientRect(m_hwnd, &client);
-        const int width = client.right - client.left;
-        const int height = client.bottom - client.top;
-        if (m_view && width > 0 && height > 0) {
-            HDC memory = CreateCompatibleDC(hdc);
-            HBITMAP bitmap = CreateCompatibleBitmap(hdc, width, height);
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            m_view->PaintPanel(memory, client, m_hwnd, m_above);
-            BitBlt(hdc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteObject(bitmap);
-            DeleteDC(memory);
-        }
-        EndPaint(m_hwnd, &ps);
+    case WM_PAINT:
+        PaintDoubleBuffered(m_hwnd, [this](HDC memory, const RECT& client) {
+            if (m_view) {
+                m_view->PaintPanel(memory, client, m_hwnd, m_above);
+            }
+        });
         return 0;
-    }
     case WM_ERASEBKGND:
         return 1;
     case WM_MOUSEACTIVATE:

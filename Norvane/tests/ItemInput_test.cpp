@@ -115,21 +115,7 @@ protected:
         SendMessageW(GetCapture() ? GetCapture() : window, WM_LBUTTONUP, 0, At(path.back()));
     }
 
-    std::string FileBytes() {
-        HANDLE file = CreateFileW(SettingsFilePath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        std::string bytes;
-        if (file == INVALID_HANDLE_VALUE) {
-            return bytes;
-        }
-        char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) {
-            bytes.append(buffer, got);
-        }
-        CloseHandle(file);
-        return bytes;
-    }
+    std::string FileBytes() { return ReadFileBytes(SettingsFilePath()); }
     // The shortcut targets of an ordinary tab as a fresh load of the file sees them.
     std::vector<std::wstring> TargetsOnDisk(int tab) {
         Settings settings;

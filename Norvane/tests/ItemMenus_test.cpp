@@ -122,22 +122,6 @@ std::wstring Describe(const std::vector<Entry>& entries) {
     return out;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return bytes;
-    }
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        bytes.append(buffer, read);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
 void WriteTextFile(const std::wstring& path, const std::wstring& text) {
     const std::string bytes = TextToUtf16LeBytes(std::wstring(1, static_cast<wchar_t>(0xFEFF)) + text);
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -160,6 +160,22 @@ void WriteSettingsText(const std::wstring& text) {
     WriteSettingsBytes(TextToUtf16LeBytes(withMark));
 }
 
+std::string ReadFileBytes(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
 void RemoveSettingsFile() {
     DeleteFileW(SettingsFilePath().c_str());
 }

@@ -68,6 +68,8 @@ std::wstring SettingsFilePath();
 void WriteSettingsText(const std::wstring& text);
 void WriteSettingsBytes(const std::string& bytes);
 void RemoveSettingsFile();
+// The bytes of a file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
 bool ReadItemValue(const wchar_t* name, DWORD& value);
 void WriteItemValue(const wchar_t* name, DWORD value);
 
