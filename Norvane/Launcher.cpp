@@ -2,6 +2,8 @@
 // options program.
 #include "Launcher.h"
 
+#include "CeMessageBox.h"
+
 #include "ShortcutLaunch.h"
 
 #include "CeLaunch.h"
@@ -65,7 +67,7 @@ Launcher::Launcher(TodayItemWindow& item) : m_item(item) {
     m_services.shellExecute = [](SHELLEXECUTEINFOW& info) { return CeShellExecuteEx(&info); };
     m_services.messageBox = [](HWND owner, const std::wstring& text, UINT flags) {
         std::wstring caption = Module::Caption();
-        return MessageBoxW(owner, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
+        return CeMessageBox(owner, text.c_str(), caption.c_str(), flags | MB_SETFOREGROUND);
     };
     m_services.chooseFromTabMenu = DefaultTabMenu;
     m_services.installFolder = [] { return ReadInstallFolder(); };

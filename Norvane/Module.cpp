@@ -1,6 +1,8 @@
 // Module-wide state: instance, registered messages, texts, registry values.
 #include "Module.h"
 
+#include "CeMessageBox.h"
+
 #include "Settings.h"
 #include "SettingsEnvironment.h"
 #include "StringLookup.h"
@@ -78,7 +80,7 @@ std::wstring Module::Caption() {
 
 void Module::ShowMessage(HWND owner, UINT textId, UINT flags) {
     std::wstring text = Text(textId);
-    MessageBoxW(owner, text.c_str(), g_caption.c_str(), flags | MB_SETFOREGROUND);
+    CeMessageBox(owner, text.c_str(), g_caption.c_str(), flags | MB_SETFOREGROUND);
 }
 
 int Module::DpiX() {

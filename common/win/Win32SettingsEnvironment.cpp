@@ -1,6 +1,8 @@
 // Registry, folders and messages for the settings record on Windows.
 #include "Win32SettingsEnvironment.h"
 
+#include "CeMessageBox.h"
+
 #include "DisplayScale.h"
 #include "ImageLoader.h"
 #include "PlatformServices.h"
@@ -82,8 +84,8 @@ void Win32SettingsEnvironment::WriteRegistryMirror(const RegistryMirror& mirror)
 }
 
 void Win32SettingsEnvironment::ReportSaveError(const std::wstring& text) {
-    MessageBoxW(nullptr, text.c_str(), L"Norvane",
-                MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
+    CeMessageBox(nullptr, text.c_str(), L"Norvane",
+                 MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void Win32SettingsEnvironment::LoadShortcutIcon(ShortcutRecord& shortcut, const Settings& settings) {
