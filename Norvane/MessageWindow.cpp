@@ -50,6 +50,12 @@ void MessageWindow::Reload() {
     }
 }
 
+void MessageWindow::RedrawTopBar() {
+    if (m_taskBar) {
+        InvalidateRect(m_taskBar, nullptr, FALSE);
+    }
+}
+
 void MessageWindow::SubclassTaskBar() {
     m_taskBar = FindWindowW(names::kTaskBarClass, nullptr);
     if (!m_taskBar) {

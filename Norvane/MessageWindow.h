@@ -18,6 +18,9 @@ public:
     void Destroy();
     // After every settings load: running programs and the top-bar icon afresh.
     void Reload();
+    // A status value that the top-bar shortcut shows changed: the task bar
+    // paints again.
+    void RedrawTopBar();
     // The task bar's own procedure, which every subclassed message reaches last.
     WNDPROC TaskBarPreviousProc() const { return m_taskBarProc; }
 
