@@ -24,6 +24,29 @@ constexpr int kTextReach = 4;
 std::mutex g_fontLock;
 std::map<std::pair<int, bool>, HFONT> g_fonts;
 
+// Pie masks by size and value: a meter is drawn again and again at the same
+// value, and drawing a mask costs far more than looking it up.
+constexpr std::size_t kMaxCachedPieMasks = 64;
+std::mutex g_pieLock;
+std::map<std::pair<int, int>, std::vector<std::uint8_t>> g_pieMasks;
+
+std::vector<std::uint8_t> CachedPieMask(int size, int percent) {
+    {
+        std::lock_guard<std::mutex> guard(g_pieLock);
+        auto found = g_pieMasks.find({size, percent});
+        if (found != g_pieMasks.end()) {
+            return found->second;
+        }
+    }
+    std::vector<std::uint8_t> mask = RenderPieMask(size, percent);
+    std::lock_guard<std::mutex> guard(g_pieLock);
+    if (g_pieMasks.size() >= kMaxCachedPieMasks) {
+        g_pieMasks.clear();
+    }
+    g_pieMasks[{size, percent}] = mask;
+    return mask;
+}
+
 HFONT MeterFont(int height, bool bold) {
     std::lock_guard<std::mutex> guard(g_fontLock);
     auto key = std::make_pair(height, bold);
@@ -119,7 +142,7 @@ void DrawPie(const MeterDefinition& definition, const MeterElement& element, int
         return;
     }
     const int size = definition.Size;
-    const std::vector<std::uint8_t> mask = RenderPieMask(size, std::min(percent, 100));
+    const std::vector<std::uint8_t> mask = CachedPieMask(size, std::min(percent, 100));
     if (mask.empty()) {
         return;
     }
@@ -280,12 +303,16 @@ void DrawMeter(MeterDefinition& definition, HDC dc, int x, int y, const MeterDra
     }
 }
 
-void ReleaseMeterFonts() {
-    std::lock_guard<std::mutex> guard(g_fontLock);
-    for (auto& entry : g_fonts) {
-        DeleteObject(entry.second);
+void ReleaseMeterCaches() {
+    {
+        std::lock_guard<std::mutex> guard(g_fontLock);
+        for (auto& entry : g_fonts) {
+            DeleteObject(entry.second);
+        }
+        g_fonts.clear();
     }
-    g_fonts.clear();
+    std::lock_guard<std::mutex> guard(g_pieLock);
+    g_pieMasks.clear();
 }
 
 } // namespace norvane

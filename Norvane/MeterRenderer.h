@@ -38,8 +38,8 @@ void DrawMeterElement(MeterDefinition& definition, MeterElement& element, HDC dc
 // covered.
 std::vector<std::uint8_t> RenderPieMask(int size, int percent);
 
-// The fonts the value texts use are kept between paints; the item lets them go
-// when it ends.
-void ReleaseMeterFonts();
+// The fonts of the value texts and the pie masks are kept between paints; the
+// item lets them go when it ends.
+void ReleaseMeterCaches();
 
 } // namespace norvane

@@ -68,7 +68,7 @@ TodayItemWindow::~TodayItemWindow() {
     // would point into this DLL after the Today screen unloads it.
     UnregisterClassW(names::kWindowClass, Module::Instance());
     ReleaseImageDrawCache();
-    ReleaseMeterFonts();
+    ReleaseMeterCaches();
 }
 
 bool TodayItemWindow::Create(HWND parent) {

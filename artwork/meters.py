@@ -91,8 +91,11 @@ def charging_overlay(size, box):
     return c
 
 
-def text_section(kind, size, rect_px, font, colour="255,255,255", shadow="glow", shadow_colour="0,0,0",
+def text_section(kind, size, rect_px, font, colour="default", shadow="glow", shadow_colour="default",
                  align=None, bold=False):
+    """The value text in the Today screen's own text colour (theme colour 4),
+    with a glow that stands out against it (white behind dark text, black
+    behind light text), so it reads on light and dark themes alike."""
     entries = [("rect", ",".join(str(v) for v in rect_px)), ("color", colour), ("shadow", shadow),
                ("shadow-color", shadow_colour), ("size", str(font))]
     if align:

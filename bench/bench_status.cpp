@@ -13,6 +13,7 @@
 #include <vector>
 
 #ifdef _WIN32
+#include "CePower.h"
 #include "DeviceContract.h"
 #include "DeviceState.h"
 #include "DisplayScale.h"
@@ -178,7 +179,17 @@ int RunWindows() {
     const int changedRedraws = item.Status().RedrawCount() - changedBefore;
     platform::WriteStateQword(device::kMemoryAvail, 38ull << 20);
 
+    // The platform's own memory status call, which the tick makes once.
+    const double memoryUs = MedianMicroseconds(
+        [] {
+            MEMORYSTATUS status = {};
+            status.dwLength = sizeof(status);
+            CeGlobalMemoryStatus(&status);
+        },
+        15, 20);
     std::printf("status_tick_ms: %.4f ms\n", tickUs / 1000.0);
+    std::printf("status_memory_call_peer_ms: %.4f ms\n", memoryUs / 1000.0);
+    std::printf("status_tick_ratio: %.2f x\n", tickUs / memoryUs);
     std::printf("status_tick_repaints: %d\n", quietRepaints);
     std::printf("status_tick_changed_meters: %d\n", changedRedraws);
     std::printf("status_tick_changed_paints: %d\n", g_paints);

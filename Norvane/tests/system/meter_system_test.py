@@ -85,14 +85,21 @@ def count(picture, test, box):
                if test(pixel(x, y)))
 
 
-def item_box():
+def cell(n):
+    """The part of the item where shortcut n of the meters tab stands: the five
+    large icons share the item's width."""
     it = poll(lambda: (item() or {}).get('h', 0) > 0 and item(), 'the Norvane item on the Today screen')
-    return it['x'], it['y'], it['x'] + it['w'], it['y'] + it['h']
+    width = it['w'] // 5
+    return it['x'] + n * width, it['y'], it['x'] + (n + 1) * width, it['y'] + it['h']
 
 
-def task_bar_box():
+BATTERY, MEMORY, STORAGE, CARD = 0, 1, 2, 3
+
+
+def tray_box():
+    """The notification area: the task bar right of the start flag and title."""
     width, _, _ = shot('width')
-    return 0, 0, width, TASK_BAR_HEIGHT
+    return width // 3, 0, width, TASK_BAR_HEIGHT
 
 
 def wait_for(name, test, box, condition, what):
@@ -115,7 +122,7 @@ def case_setup():
     ctl('boot', '--fresh', '--headless', '--profile', 'qvga-portrait')
     drive = Path(ctl('path').strip())
     for name in ('battery-default', 'memory-default', 'main-storage', 'storage-card', 'backup-battery'):
-        expect((drive / 'Windows' / 'meters' / name / 'meter.ini').exists(), f'{name} was not installed')
+        expect((drive / 'windows' / 'meters' / name / 'meter.ini').exists(), f'{name} was not installed')
     ctl('battery', '90')
     ctl('memory', '59')
     ctl('storage', '91M', '128M')
@@ -134,7 +141,7 @@ def case_teardown():
 def case_battery_levels():
     """90 % shows most of the battery's green fill, 10 % a sliver; the tray's
     battery meter follows (at 10 % its small fill shows nothing at all)."""
-    box, bar = item_box(), task_bar_box()
+    box, bar = cell(BATTERY), tray_box()
     ctl('battery', '90')
     high = wait_for('battery-90', green, box, lambda n: n > 60, 'the battery at 90 %')
     high_tray = count(shot('battery-90-tray'), green, bar)
@@ -148,7 +155,7 @@ def case_battery_levels():
 
 def case_charging_overlay():
     """Charging shows the bolt over the battery; unplugging takes it away."""
-    box = item_box()
+    box = cell(BATTERY)
     ctl('battery', '50')
     wait_for('not-charging', yellow, box, lambda n: n == 0, 'no bolt while discharging')
     ctl('battery', '50', '--charging')
@@ -159,19 +166,26 @@ def case_charging_overlay():
 
 def case_memory_and_storage():
     """Memory and main storage change colour step at the next tick."""
-    box = item_box()
-    wait_for('memory-59', lambda p: p == MEMORY_GREEN, box, lambda n: n > 20, 'the memory gauge in green at 59 %')
-    ctl('memory', '20')
-    wait_for('memory-20', lambda p: p == MEMORY_AMBER, box, lambda n: n > 10, 'the memory gauge in amber at 20 %')
-    ctl('storage', '5M', '100M')
-    wait_for('storage-5', lambda p: p == STORAGE_RED, box, lambda n: n > 2, 'the storage bar in red at 5 %')
-    ctl('memory', '59')
-    ctl('storage', '91M', '128M')
+    memory, storage = cell(MEMORY), cell(STORAGE)
+    try:
+        wait_for('memory-59', lambda p: p == MEMORY_GREEN, memory, lambda n: n > 20,
+                 'the memory gauge in green at 59 %')
+        wait_for('storage-71', lambda p: p == STORAGE_BLUE, storage, lambda n: n > 20,
+                 'the storage bar in blue at 71 %')
+        # Both at once: one tick shows both.
+        ctl('memory', '20')
+        ctl('storage', '5M', '100M')
+        wait_for('memory-20', lambda p: p == MEMORY_AMBER, memory, lambda n: n > 10,
+                 'the memory gauge in amber at 20 %')
+        wait_for('storage-5', lambda p: p == STORAGE_RED, storage, lambda n: n > 2, 'the storage bar in red at 5 %')
+    finally:
+        ctl('memory', '59')
+        ctl('storage', '91M', '128M')
 
 
 def case_card_insert():
     """A storage card inserted while the item runs fills its meter at the next tick."""
-    box = item_box()
+    box = cell(CARD)
     wait_for('no-card', orange, box, lambda n: n == 0, 'an empty card meter without a card')
     ctl('card', 'insert', 'Storage Card')
     wait_for('card', orange, box, lambda n: n > 100, 'the card meter filled after the insert')
