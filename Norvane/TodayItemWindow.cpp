@@ -407,7 +407,11 @@ LRESULT TodayItemWindow::OnQueryRefreshCache(TODAYLISTITEM* item) {
     } else {
         DWORD last = 0;
         if (ReadItemDword(names::kLastHeightValue, last)) {
-            desired = static_cast<int>(last);
+            // A height stored at another screen resolution (the device was
+            // switched from QVGA to VGA) can be too small for the loading view
+            // itself; the Today screen gets at least what that needs.
+            const int loading = m_view ? m_view->GetHeight() : ScaleY(26);
+            desired = std::max(static_cast<int>(last), loading);
         }
     }
     int current = static_cast<int>(item->cyp);
