@@ -1,13 +1,18 @@
 // Fuzzes meter definition loading from bytes: the file is read at the three
 // icon sizes with pictures and masks whose sizes and contents follow from
 // their file names, and every element is put through the drawing arithmetic
-// at every value. Beyond not crashing, what loading gives must hold together:
-// extents inside their pictures, kinds matching elements, the kinds in use
-// covering every element, and spans inside the extents.
+// at every value; norvane-meter's checker reads the same bytes. Beyond not
+// crashing, what loading gives must hold together: extents inside their
+// pictures, kinds matching elements, the kinds in use covering every element,
+// spans inside the extents, and findings on lines the file has.
+#include "MeterCheck.h"
 #include "MeterDefinition.h"
 #include "MeterGeometry.h"
+#include "PlatformServices.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <cstdlib>
 #include <string>
 
@@ -60,6 +65,23 @@ public:
     std::wstring StoredStorageCardPath(const std::wstring&) override { return {}; }
     std::wstring FirstStorageCard() override { return L"Storage Card"; }
     ColorValue ThemeTextColour() override { return 0; }
+};
+
+// The checker's pictures, shaped by their names like the loader's.
+class NameShapedProbe : public meter::PictureProbe {
+public:
+    std::optional<meter::PictureInfo> Picture(const std::wstring& path) override { return Shape(path, 7); }
+    std::optional<meter::PictureInfo> Mask(const std::wstring& path) override { return Shape(path, 5); }
+
+private:
+    static std::optional<meter::PictureInfo> Shape(const std::wstring& path, unsigned missing) {
+        const unsigned h = Hash(path);
+        if (h % missing == 0) {
+            return std::nullopt;
+        }
+        return meter::PictureInfo{1 + static_cast<int>(h % 80), 1 + static_cast<int>((h >> 8) % 80),
+                                  (h & 16) != 0};
+    }
 };
 
 void Check(bool condition) {
@@ -128,6 +150,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         Check(kinds == definition.Kinds);
         Check((MeterKindsInUse() & kinds) == kinds);
+    }
+    NameShapedProbe probe;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    int previous = 1;
+    for (const meter::Finding& finding : meter::CheckMeterBytes(bytes, L"\\m\\", probe, &DecodeAnsiText)) {
+        // In line order, on lines the file has (a line end may be a lone CR).
+        Check(finding.line >= previous && !finding.message.empty());
+        Check(static_cast<std::size_t>(finding.line) <= std::max<std::size_t>(lines, size) + 1);
+        previous = finding.line;
     }
     return 0;
 }

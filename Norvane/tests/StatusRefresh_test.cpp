@@ -7,6 +7,7 @@
 
 #include "DeviceContract.h"
 #include "DeviceState.h"
+#include "DisplayScale.h"
 #include "MeterPictures.h"
 #include "Module.h"
 #include "Settings.h"
@@ -33,8 +34,9 @@ std::wstring ShippedMeter(const std::string& name) {
     return std::wstring(path.begin(), path.end());
 }
 
-std::wstring SettingsText(bool reverseTray) {
-    return L"[General]\r\nBehaviorMode=2\r\nTrayReverseOrder=" + std::wstring(reverseTray ? L"1" : L"0") +
+std::wstring SettingsText(bool reverseTray, const std::wstring& general = L"") {
+    return L"[General]\r\nBehaviorMode=2\r\n" + general + L"TrayReverseOrder=" +
+           std::wstring(reverseTray ? L"1" : L"0") +
            L"\r\n[Tab1]\r\nName=Home\r\nUniqueID=1\r\nCaptionsEnabled=1\r\n"
            L"Shortcut1=Battery\r\nShortcutAdditional1=meter:" +
            ShippedMeter("battery-default") +
@@ -213,6 +215,67 @@ TEST_F(StatusRefreshTest, PowerNotificationsRedrawBatteryMetersAndTrayIcons) {
     // Charging arrives with the battery flag; the notification carries no AC line.
     platform::WriteStateDword(device::kBatteryFlag, 9);
     EXPECT_TRUE(host.PumpUntil([] { return ProcessStatus().Power().charging; }));
+}
+
+TEST_F(StatusRefreshTest, PollingReadsThePowerStatusAtEveryRefresh) {
+    Start(SettingsText(false, L"UsePollingForBattery=1\r\n"));
+    EXPECT_TRUE(item->Power().IsRunning());
+    EXPECT_TRUE(item->Power().Polling());
+    platform::WriteStateDword(device::kBatteryPercent, 33);
+    host.Pump(300);
+    EXPECT_EQ(ProcessStatus().Percent(statuskind::kBattery), 70) << "no notifications while polling";
+    // What the 9-second poll posts: WM_APP + 9 with the battery kinds.
+    SendMessageW(item->Hwnd(), WM_APP + 9, 0, statuskind::kBatteries);
+    EXPECT_EQ(ProcessStatus().Percent(statuskind::kBattery), 33);
+    EXPECT_EQ(ModifiedIds(), std::vector<UINT>{102});
+}
+
+// Green pixels of the menu's icon column after the battery meter is drawn there.
+int MenuGreen(const ShortcutRecord& shortcut) {
+    const int width = 120;
+    const int height = ScaleY(20);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    DWORD* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_MENU;
+    item.hDC = dc;
+    item.rcItem = all;
+    EXPECT_TRUE(DrawMenuMeterPicture(item, shortcut));
+    GdiFlush();
+    int green = 0;
+    for (int i = 0; i < width * height; ++i) {
+        const int r = (bits[i] >> 16) & 0xFF;
+        const int g = (bits[i] >> 8) & 0xFF;
+        const int b = bits[i] & 0xFF;
+        green += g > r + 30 && g > b + 30;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return green;
+}
+
+TEST_F(StatusRefreshTest, MenusShowMetersAtTheirValue) {
+    Start(SettingsText(false));
+    platform::WriteStateDword(device::kBatteryPercent, 95);
+    ProcessStatus().UpdatePower();
+    const int full = MenuGreen(Home(0));
+    platform::WriteStateDword(device::kBatteryPercent, 5);
+    ProcessStatus().UpdatePower();
+    const int empty = MenuGreen(Home(0));
+    EXPECT_GT(full, 20) << "the battery, reduced into the icon column";
+    EXPECT_LT(empty * 4, full);
+    EXPECT_FALSE(DrawMenuMeterPicture(DRAWITEMSTRUCT{}, Home(2))) << "a program is no meter";
 }
 
 TEST_F(StatusRefreshTest, TrayIconsAreAddedInOrderAndAnswerTaps) {

@@ -235,6 +235,69 @@ TEST(MeterCheck, TheMetersWeShipAreClean) {
     EXPECT_GE(checked, 5);
 }
 
+std::string Le32(std::uint32_t v) {
+    return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                       static_cast<char>(v >> 24)};
+}
+
+// A BMP file: header, info header of 40 bytes, then the pixel bytes given.
+std::string Bmp(int width, int height, int bits, const std::string& pixels, std::uint32_t compression = 0) {
+    std::string info = Le32(40) + Le32(static_cast<std::uint32_t>(width)) +
+                       Le32(static_cast<std::uint32_t>(height)) +
+                       std::string{1, 0, static_cast<char>(bits), 0} + Le32(compression) +
+                       Le32(static_cast<std::uint32_t>(pixels.size())) + std::string(16, '\0');
+    return "BM" + Le32(static_cast<std::uint32_t>(54 + pixels.size())) + Le32(0) + Le32(54) + info + pixels;
+}
+
+TEST(MeterCheck, PicturesAreReadAsTheLauncherReadsThem) {
+    test::ScratchDir dir;
+    FilePictureProbe probe;
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        test::WriteBytes(dir.Path(name), bytes);
+        return dir.WidePath(name);
+    };
+    // A 2 x 2 24-bit mask, rows padded to four bytes: one lit pixel, then none.
+    const std::string lit = std::string("\0\0\0\xff\xff\xff\0\0", 8) + std::string(8, '\0');
+    auto mask = probe.Mask(write("lit.bmp", Bmp(2, 2, 24, lit)));
+    ASSERT_TRUE(mask.has_value());
+    EXPECT_EQ(mask->width, 2);
+    EXPECT_TRUE(mask->anyVisible);
+    auto black = probe.Mask(write("black.bmp", Bmp(2, -2, 32, std::string(16, '\0'))));
+    ASSERT_TRUE(black.has_value()) << "a top-down 32-bit mask";
+    EXPECT_EQ(black->height, 2);
+    EXPECT_FALSE(black->anyVisible);
+    // Other depths: the size only.
+    auto eight = probe.Mask(write("eight.bmp", Bmp(4, 4, 8, std::string(16, '\0'))));
+    ASSERT_TRUE(eight.has_value());
+    EXPECT_TRUE(eight->anyVisible);
+    EXPECT_FALSE(probe.Mask(write("short.bmp", Bmp(8, 8, 24, std::string(10, '\0')))).has_value())
+        << "pixels cut short";
+    EXPECT_FALSE(probe.Mask(write("wide.bmp", Bmp(0, 8, 24, ""))).has_value());
+    EXPECT_FALSE(probe.Mask(write("huge.bmp", Bmp(100000, 100000, 24, ""))).has_value());
+    EXPECT_FALSE(probe.Mask(write("text.bmp", std::string(60, 'x'))).has_value());
+    EXPECT_FALSE(probe.Mask(dir.WidePath("none.bmp")).has_value());
+
+    // PNG: the size from its header.
+    std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + std::string("\0\0\0\x0dIHDR", 8) +
+                      std::string("\0\0\0\x30\0\0\0\x20", 8) + std::string(8, '\0');
+    auto picture = probe.Picture(write("p.png", png));
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width, 48);
+    EXPECT_EQ(picture->height, 32);
+    EXPECT_FALSE(probe.Picture(write("bad.png", "PNG?")).has_value());
+    EXPECT_FALSE(probe
+                     .Picture(write("zero.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) +
+                                                    std::string(16, '\0')))
+                     .has_value());
+    // TGA through the launcher's decoder: a 1 x 1 transparent pixel.
+    const std::string tga =
+        std::string("\0\0\x02\0\0\0\0\0\0\0\0\0\x01\0\x01\0\x20\x28", 18) + std::string(4, '\0');
+    auto clear = probe.Picture(write("clear.tga", tga));
+    ASSERT_TRUE(clear.has_value());
+    EXPECT_FALSE(clear->anyVisible);
+    EXPECT_FALSE(probe.Picture(write("cut.tga", tga.substr(0, 19))).has_value());
+}
+
 TEST(MeterCheck, CommandLine) {
     std::string out;
     std::string err;
