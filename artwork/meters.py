@@ -213,8 +213,9 @@ def backup_battery(folder):
                                        ("backup-battery-charging", "charging%d.tga" % size)]))
         if size in FONT:
             s = size / 32.0
+            # On the teal disc, not on the Today background: white with a dark shadow.
             sections.append(text_section("backup-battery", size, [0, int(10 * s), size, int(22 * s)], FONT[size],
-                                         shadow="shadow"))
+                                         colour="255,255,255", shadow="shadow"))
     write_ini(os.path.join(folder, "meter.ini"), sections)
 
 
@@ -231,7 +232,6 @@ def main_storage(folder):
         meter.paint(rrect(*body, 0.1), gradient((150, 160, 174), (82, 92, 108), body[1], body[3]))
         meter.paint(rrect_outline(*body, 0.1, stroke(size, size / 24.0)), (52, 58, 68))
         meter.paint(rect(*bar), (14, 16, 20))
-        meter.paint(circle(0.80, 0.26, 0.045), (120, 230, 120))  # the activity light
         save(folder, "meter%d.tga" % size, meter)
 
         x0, x1 = int(round(bar[0] * size)), int(round(bar[2] * size))
@@ -240,7 +240,9 @@ def main_storage(folder):
         sections.append(("%d" % size, [("meter", "meter%d.tga" % size), ("storage-main", "bar%d.bmp" % size)]))
         if size in FONT:
             s = size / 32.0
-            sections.append(text_section("storage-main", size, [0, int(3 * s), size, int(19 * s)], FONT[size]))
+            # On the dark body, not on the Today background: white with a dark glow.
+            sections.append(text_section("storage-main", size, [0, int(3 * s), size, int(19 * s)], FONT[size],
+                                         colour="255,255,255"))
     sections.append(("colors-storage-main", [("color1", "10,225,60,45"), ("color2", "25,245,170,35"),
                                              ("color3", "100,70,150,235")]))
     write_ini(os.path.join(folder, "meter.ini"), sections)
