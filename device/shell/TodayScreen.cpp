@@ -42,6 +42,7 @@ bool TodayScreen::Create(const RECT& area) {
     m_resetMessage = RegisterWindowMessageW(kResetMessage);
     m_powerOffMessage = RegisterWindowMessageW(kPowerOffMessage);
     m_shutdownMessage = RegisterWindowMessageW(kShutdownMessage);
+    m_rotateMessage = RegisterWindowMessageW(kRotateMessage);
     if (!RegisterWindowClass(kTodayClass, CS_DBLCLKS, nullptr))
         return false;
     if (!CreateWindowFor(kTodayClass, kTodayTitle, WS_POPUP | WS_CLIPCHILDREN, 0, area.left, area.top,
@@ -338,6 +339,8 @@ LRESULT TodayScreen::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_host.OnShutdown();
         return 0;
     }
+    if (message != 0 && message == m_rotateMessage)
+        return m_host.OnRotate(static_cast<DWORD>(wParam)) ? 1 : 0;
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
