@@ -222,12 +222,21 @@ def compare(picture, shot, dpi, exact):
     return differing if exact else (squares / samples) ** 0.5
 
 
+def complete(path):
+    """A picture file written to its end: a BMP as long as its header says, a JPEG
+    ending with its end-of-image marker."""
+    data = path.read_bytes()
+    if data[:2] == b'BM':
+        return len(data) >= 6 and len(data) == struct.unpack_from('<I', data, 2)[0]
+    return data[:2] == b'\xff\xd8' and data[-2:] == b'\xff\xd9'
+
+
 def capture_files(folder, count, extension):
     base = drive() / 'My Documents' / 'Captures' / folder
 
     def written():
         files = sorted(base.glob('shot_*')) if base.is_dir() else []
-        return files if len(files) >= count else None
+        return files if len(files) >= count and all(complete(f) for f in files) else None
 
     files = poll(written, f'{count} picture(s) in {CAPTURES}\\{folder}', timeout=15)
     expect(len(files) == count, f'exactly {count} picture(s): {[f.name for f in files]}')
@@ -290,17 +299,26 @@ def case_messaging():
 
 
 def case_power_off():
-    """Power off turns the screen black until the next tap, which only wakes it."""
-    to_today()
-    tap_shortcut(1)
-    poll(lambda: 'shell|power off (screen off until a key or a tap)' in log_lines(), 'the shell to power off')
-    width, height, pixel = screenshot('power-off')
-    lit = [(x, y) for y in range(0, height, 5) for x in range(0, width, 5) if pixel(x, y) != (0, 0, 0)]
-    expect(not lit, f'the screen is black while off; lit at {lit[:5]}')
-    ctl('tap', width // 2, height // 2)
-    poll(lambda: 'shell|power on' in log_lines(), 'the tap to wake the device')
-    width, height, pixel = screenshot('power-on')
-    expect(pixel(width // 2, 5) != (0, 0, 0), 'the task bar shows again')
+    """Power off turns the screen black until the next key or tap, which only
+    wakes the device."""
+    off = 'shell|power off (screen off until a key or a tap)'
+    for wake in ('key', 'tap'):
+        to_today()
+        mark = len(log_lines())
+        tap_shortcut(1)
+        poll(lambda: off in log_lines()[mark:], 'the shell to power off')
+        width, height, pixel = screenshot('power-off')
+        lit = [(x, y) for y in range(0, height, 5) for x in range(0, width, 5) if pixel(x, y) != (0, 0, 0)]
+        expect(not lit, f'the screen is black while off; lit at {lit[:5]}')
+        if wake == 'key':
+            ctl('key', 'action')
+        else:
+            ctl('tap', width // 2, height // 2)
+        poll(lambda: 'shell|power on' in log_lines()[mark:], f'a {wake} to wake the device')
+        width, height, pixel = screenshot('power-on')
+        expect(pixel(width // 2, 5) != (0, 0, 0), 'the task bar shows again')
+        expect(not any(line.split('|')[0].endswith('.exe') for line in log_lines()[mark:]),
+               f'the {wake} that woke the device started nothing: {log_lines()[mark:]}')
 
 
 def laid_out(width, height):
