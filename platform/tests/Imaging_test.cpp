@@ -12,8 +12,8 @@ namespace {
 
 // The image fixtures of the common tests (written by ImageMagick).
 std::wstring FixturePath(const char* name) {
-    std::string here = __FILE__;
-    std::string path = here.substr(0, here.find_last_of("/\\") + 1) + "../../common/tests/data/" + name;
+    // The build gives the folder: __FILE__ is relative when ccache rewrites paths.
+    std::string path = std::string(NORVANE_IMAGE_DATA_DIR) + name;
     if (!path.empty() && path[0] == '/')
         path = "Z:" + path;
     std::wstring wide(path.begin(), path.end());
