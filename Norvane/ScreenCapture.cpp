@@ -225,6 +225,11 @@ bool WriteBmpFile(const ScreenPicture& picture, const std::wstring& path) {
 }
 
 bool WriteJpegFile(const ScreenPicture& picture, const std::wstring& path, IImagingFactory* factory) {
+    return WriteEncodedFile(picture, path, factory, L"image/jpeg");
+}
+
+bool WriteEncodedFile(const ScreenPicture& picture, const std::wstring& path, IImagingFactory* factory,
+                      const wchar_t* mimeType) {
     if (!factory || !picture.Dc()) {
         return false;
     }
@@ -237,7 +242,7 @@ bool WriteJpegFile(const ScreenPicture& picture, const std::wstring& path, IImag
     }
     GdiFlush();
 
-    // The last encoder listed for "image/jpeg".
+    // The last encoder listed for the type.
     UINT count = 0;
     ImageCodecInfo* codecs = nullptr;
     if (FAILED(factory->GetInstalledEncoders(&count, &codecs)) || !codecs) {
@@ -246,7 +251,7 @@ bool WriteJpegFile(const ScreenPicture& picture, const std::wstring& path, IImag
     CLSID jpeg = {};
     bool found = false;
     for (UINT i = 0; i < count; ++i) {
-        if (codecs[i].MimeType && _wcsicmp(codecs[i].MimeType, L"image/jpeg") == 0) {
+        if (codecs[i].MimeType && _wcsicmp(codecs[i].MimeType, mimeType) == 0) {
             jpeg = codecs[i].Clsid;
             found = true;
         }

@@ -73,6 +73,9 @@ bool WriteBmpFile(const ScreenPicture& picture, const std::wstring& path);
 // Writes the picture as JPEG through the factory's last "image/jpeg" encoder,
 // to a file that exists already (made empty by the caller) or a new one.
 bool WriteJpegFile(const ScreenPicture& picture, const std::wstring& path, IImagingFactory* factory);
+// The same through the last encoder of another MIME type ("image/bmp", ...).
+bool WriteEncodedFile(const ScreenPicture& picture, const std::wstring& path, IImagingFactory* factory,
+                      const wchar_t* mimeType);
 // Creates a folder and every missing folder above it; true when it exists.
 bool CreateFolderPath(const std::wstring& folder);
 
