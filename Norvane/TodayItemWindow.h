@@ -11,6 +11,8 @@
 #include "MessageWindow.h"
 #include "Settings.h"
 #include "SubWindows.h"
+#include "TaskManagerPopup.h"
+#include "TaskRules.h"
 #include "WindowBase.h"
 
 #include <functional>
@@ -58,6 +60,14 @@ public:
     Launcher& GetLauncher() { return m_launcher; }
     // The shortcut, special shortcut and tab context menus.
     ItemMenus& Menus() { return m_menus; }
+
+    // The task manager and the rules for running programs it shares with the
+    // task-bar extensions.
+    TaskManagerPopup& TaskManager() { return m_taskManager; }
+    TaskRules& Tasks() { return m_tasks; }
+    MessageWindow& Messages() { return m_messageWindow; }
+    // Opens the task manager through its growing animation (timer 0x800D).
+    void StartTaskManagerAnimation();
 
     // Hand-offs from the message window.
     void OnLauncherCode(int code);
@@ -158,6 +168,7 @@ private:
     ShortcutRecord* m_selectedShortcut = nullptr;
     bool m_loadFailureShown = false;
 
+    TaskRules m_tasks;
     MessageWindow m_messageWindow;
     CaptionPopup m_captionPopup;
     FloatingPanel m_floatingPanel;

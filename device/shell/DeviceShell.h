@@ -45,6 +45,7 @@ private:
     bool CreateWindows();
     void RegisterButtons();
     void ShellReady();
+    void StartPhoneApplication();
     void RunStartUpFolder();
     void Quit(int code);
 
