@@ -60,25 +60,6 @@ BOOL CALLBACK FindOwnTaskBar(HWND window, LPARAM lp) {
     return TRUE;
 }
 
-// Natural size of an icon.
-SIZE IconSize(HICON icon) {
-    SIZE size{GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
-    ICONINFO info = {};
-    if (icon && GetIconInfo(icon, &info)) {
-        BITMAP bitmap = {};
-        if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap)) {
-            size = SIZE{bitmap.bmWidth, bitmap.bmHeight};
-        }
-        if (info.hbmColor) {
-            DeleteObject(info.hbmColor);
-        }
-        if (info.hbmMask) {
-            DeleteObject(info.hbmMask);
-        }
-    }
-    return size;
-}
-
 } // namespace
 
 MessageWindow::MessageWindow(TodayItemWindow& owner) : m_owner(owner) {
@@ -253,10 +234,10 @@ bool MessageWindow::RefreshRunning() {
         windows.push_back(desktop);
     }
     const ShellProcesses spared = rules.CurrentShellProcesses();
-    for (HWND window : rules.ProgramWindows()) {
-        if (!spared.Contains(window) &&
-            (TaskRules::ExceptionBits(settings, window) & exceptionbit::kHide) == 0) {
-            windows.push_back(window);
+    for (const TaskRules::Program& program : rules.ListPrograms()) {
+        if (!spared.Contains(program.window) &&
+            (TaskRules::ExceptionBits(settings, program.title) & exceptionbit::kHide) == 0) {
+            windows.push_back(program.window);
         }
     }
     // By handle: the icons keep their order whichever program is in front.
@@ -275,9 +256,14 @@ bool MessageWindow::RefreshRunning() {
         RunningProgram entry;
         entry.window = window;
         entry.desktop = window == desktop;
-        if (!entry.desktop) {
+        auto known = std::find_if(m_running.begin(), m_running.end(),
+                                  [window](const RunningProgram& old) { return old.window == window; });
+        if (known != m_running.end()) {
+            entry.icon = std::move(known->icon);
+        } else if (!entry.desktop) {
             // While true VGA doubles our measures the icon comes at the large size.
-            entry.icon.reset(TaskRules::ProgramIcon(window, TrueVga()));
+            UniqueIcon system(rules.CachedProgramIcon(window, TrueVga()));
+            IconToImage(system.get(), entry.icon);
         }
         fresh.push_back(std::move(entry));
     }
@@ -327,10 +313,8 @@ void MessageWindow::PaintExtensions(HWND bar) {
                                            ItemThemeContext(m_owner.GetSettings()));
                     }
                     DrawImage(m_desktopImage, memory.get(), rects[i].left, rects[i].top);
-                } else if (entry.icon) {
-                    const SIZE size = IconSize(entry.icon.get());
-                    DrawIconEx(memory.get(), rects[i].left, rects[i].top, entry.icon.get(), size.cx, size.cy,
-                               0, nullptr, DI_NORMAL);
+                } else {
+                    DrawImage(entry.icon, memory.get(), rects[i].left, rects[i].top);
                 }
             }
         }

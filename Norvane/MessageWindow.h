@@ -30,7 +30,7 @@ struct MessageWindowServices {
 struct RunningProgram {
     HWND window = nullptr;
     bool desktop = false;
-    UniqueIcon icon;
+    Bitmap32 icon; // the program's icon, drawn at its own size
 };
 
 class MessageWindow : public WindowBase {

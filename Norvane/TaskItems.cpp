@@ -6,6 +6,7 @@
 #include "ImageShortcutIcon.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace norvane {
 
@@ -23,27 +24,8 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 }
 
 // Draws a picture centred vertically with its left edge at x.
-void DrawPictureAt(HDC dc, const Bitmap32* image, HICON icon, int x, const RECT& row) {
-    if (icon) {
-        ICONINFO info = {};
-        int width = GetSystemMetrics(SM_CXSMICON);
-        int height = GetSystemMetrics(SM_CYSMICON);
-        if (GetIconInfo(icon, &info)) {
-            BITMAP bitmap = {};
-            if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap)) {
-                width = bitmap.bmWidth;
-                height = bitmap.bmHeight;
-            }
-            if (info.hbmColor) {
-                DeleteObject(info.hbmColor);
-            }
-            if (info.hbmMask) {
-                DeleteObject(info.hbmMask);
-            }
-        }
-        DrawIconEx(dc, x, row.top + (row.bottom - row.top - height) / 2, icon, width, height, 0, nullptr,
-                   DI_NORMAL);
-    } else if (image && !image->IsEmpty()) {
+void DrawPictureAt(HDC dc, const Bitmap32* image, int x, const RECT& row) {
+    if (image && !image->IsEmpty()) {
         DrawImage(*image, dc, x, row.top + (row.bottom - row.top - image->Height()) / 2);
     }
 }
@@ -78,6 +60,76 @@ void DrawFittedPicture(HDC dc, const ShortcutIcon& picture, int x, int y, int si
     }
 }
 
+bool IconToImage(HICON icon, Bitmap32& image) {
+    image.Empty();
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) {
+        return false;
+    }
+    int width = 0;
+    int height = 0;
+    BITMAP bitmap = {};
+    if (info.hbmColor && GetObjectW(info.hbmColor, sizeof bitmap, &bitmap)) {
+        width = bitmap.bmWidth;
+        height = bitmap.bmHeight;
+    } else if (info.hbmMask && GetObjectW(info.hbmMask, sizeof bitmap, &bitmap)) {
+        width = bitmap.bmWidth;
+        height = bitmap.bmHeight / 2; // a monochrome icon: mask over picture
+    }
+    if (info.hbmColor) {
+        DeleteObject(info.hbmColor);
+    }
+    if (info.hbmMask) {
+        DeleteObject(info.hbmMask);
+    }
+    if (width <= 0 || height <= 0 || width > 256 || height > 256 || !image.Allocate(width, height)) {
+        return false;
+    }
+    // Drawn once over black and once over white: the difference is the
+    // transparency, whatever kind of icon it is (alpha channel or mask).
+    BITMAPINFO header = {};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = width;
+    header.bmiHeader.biHeight = -height;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    void* black = nullptr;
+    void* white = nullptr;
+    UniqueBitmap onBlack(CreateDIBSection(dc.get(), &header, DIB_RGB_COLORS, &black, nullptr, 0));
+    UniqueBitmap onWhite(CreateDIBSection(dc.get(), &header, DIB_RGB_COLORS, &white, nullptr, 0));
+    if (!dc || !onBlack || !onWhite) {
+        image.Empty();
+        return false;
+    }
+    const RECT all{0, 0, width, height};
+    {
+        SelectedObject selected(dc.get(), onBlack.get());
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    }
+    {
+        SelectedObject selected(dc.get(), onWhite.get());
+        FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        DrawIconEx(dc.get(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+    }
+    GdiFlush();
+    const auto* b = static_cast<const std::uint8_t*>(black);
+    const auto* w = static_cast<const std::uint8_t*>(white);
+    for (std::size_t i = 0; i < image.PixelCount(); ++i) {
+        // Per channel: over black c * a, over white c * a + 255 * (1 - a).
+        const int alpha = 255 - std::clamp(static_cast<int>(w[4 * i + 1]) - b[4 * i + 1], 0, 255);
+        image.Alpha()[i] = static_cast<std::uint8_t>(alpha);
+        auto unblend = [alpha](int premultiplied) {
+            return static_cast<std::uint8_t>(alpha == 0 ? 0 : std::min(255, premultiplied * 255 / alpha));
+        };
+        image.Blue()[i] = unblend(b[4 * i]);
+        image.Green()[i] = unblend(b[4 * i + 1]);
+        image.Red()[i] = unblend(b[4 * i + 2]);
+    }
+    return true;
+}
+
 int PlainX(int n) {
     return TrueVga() ? ScaleX(n) / 2 : ScaleX(n);
 }
@@ -110,7 +162,7 @@ void TaskItem::PaintContent(HDC dc, const RECT& row, const TaskDrawState& state,
         }
         FillSolid(dc, fill, state.selectedFill);
     }
-    DrawPictureAt(dc, m_image, m_icon.get(), row.left + PlainX(3), row);
+    DrawPictureAt(dc, m_image, row.left + PlainX(3), row);
     if (m_hasCloseBox && state.closeBoxImage && !state.closeBoxImage->IsEmpty()) {
         const Bitmap32& box = *state.closeBoxImage;
         DrawImage(box, dc, m_closeRect.left + (m_closeRect.right - m_closeRect.left - box.Width()) / 2,

@@ -36,6 +36,11 @@ int PlainY(int n);
 // halved while larger, icons and bitmaps drawn at the size.
 void DrawFittedPicture(HDC dc, const ShortcutIcon& picture, int x, int y, int size);
 
+// An icon as an image with alpha, at the icon's own size: drawing the image
+// costs a fraction of drawing the icon, which matters for a list of programs
+// painted again at every change. False (image empty) when the icon cannot be read.
+bool IconToImage(HICON icon, Bitmap32& image);
+
 // How a row is drawn this time.
 struct TaskDrawState {
     HFONT font = nullptr;
@@ -74,7 +79,6 @@ public:
     void SetValue(std::uintptr_t value) { m_value = value; }
     void SetCloseBox(bool hasCloseBox) { m_hasCloseBox = hasCloseBox; }
     void SetAccelerator(wchar_t accelerator) { m_accelerator = accelerator; }
-    void SetIcon(HICON icon) { m_icon.reset(icon); }
     void SetImage(const Bitmap32* image) { m_image = image; }
 
 protected:
@@ -92,7 +96,8 @@ protected:
     RECT m_rowRect{};
     RECT m_closeRect{};
     wchar_t m_accelerator = 0;
-    UniqueIcon m_icon;
+    // Borrowed: a theme image of the popup, or a program's icon that the popup
+    // keeps between lists.
     const Bitmap32* m_image = nullptr;
 };
 

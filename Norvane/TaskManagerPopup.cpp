@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <map>
 #include <utility>
 
 namespace norvane {
@@ -245,15 +246,27 @@ void TaskManagerPopup::BuildList() {
     }
     const ShellProcesses spared = rules.CurrentShellProcesses();
     int programs = 0;
-    for (HWND window : rules.ProgramWindows()) {
-        if (spared.Contains(window) ||
-            (TaskRules::ExceptionBits(m_owner.GetSettings(), window) & exceptionbit::kHide) != 0) {
+    std::map<HWND, std::unique_ptr<Bitmap32>> icons;
+    for (const TaskRules::Program& program : rules.ListPrograms()) {
+        if (spared.Contains(program.window) ||
+            (TaskRules::ExceptionBits(m_owner.GetSettings(), program.title) & exceptionbit::kHide) != 0) {
             continue;
         }
-        auto row = std::make_unique<WindowItem>(window, TaskRules::TitleOf(window));
+        auto row = std::make_unique<WindowItem>(program.window, program.title);
         row->SetCloseBox(true);
         if (showIcons) {
-            row->SetIcon(TaskRules::ProgramIcon(window));
+            // A window keeps its process, and so its icon, for its whole life.
+            auto known = m_icons.find(program.window);
+            std::unique_ptr<Bitmap32> icon;
+            if (known != m_icons.end()) {
+                icon = std::move(known->second);
+            } else {
+                icon = std::make_unique<Bitmap32>();
+                UniqueIcon system(rules.CachedProgramIcon(program.window));
+                IconToImage(system.get(), *icon);
+            }
+            row->SetImage(icon.get());
+            icons[program.window] = std::move(icon);
         }
         if (m_prefixes) {
             row->SetAccelerator(RowDigit(digits++));
@@ -261,6 +274,8 @@ void TaskManagerPopup::BuildList() {
         m_items.push_back(std::move(row));
         ++programs;
     }
+    // Icons of windows that have gone go with them.
+    m_icons = std::move(icons);
     if (m_commandMask & taskcommand::kLaunchRow) {
         if (programs > 0) {
             m_items.push_back(std::make_unique<SeparatorItem>());
@@ -303,8 +318,9 @@ void TaskManagerPopup::PlaceWindow() {
         plainHeight += 21;
     }
     const int height = std::min(PlainY(plainHeight), screenHeight);
-    SetWindowPos(m_hwnd, nullptr, screenWidth - width, ScaleY(2), width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Placed on top of all windows already while hidden: one trip to the
+    // window system fewer when it shows.
+    SetWindowPos(m_hwnd, HWND_TOPMOST, screenWidth - width, ScaleY(2), width, height, SWP_NOACTIVATE);
 
     m_cells.clear();
     m_quickLaunchCount = 0;
@@ -321,10 +337,10 @@ void TaskManagerPopup::PlaceWindow() {
 }
 
 void TaskManagerPopup::OpenNow() {
+    // On top of all windows (placed so already), active and in front, with the
+    // stylus.
     ShowWindow(m_hwnd, SW_SHOW);
-    SetActiveWindow(m_hwnd);
     SetForegroundWindow(m_hwnd);
-    SetWindowPos(m_hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetCapture(m_hwnd);
     RepaintNow();
 }

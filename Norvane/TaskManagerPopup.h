@@ -12,6 +12,7 @@
 #include "WindowBase.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <memory>
 #include <vector>
@@ -135,6 +136,8 @@ private:
     TaskManagerServices m_services;
     HWND m_target = nullptr;
     std::vector<std::unique_ptr<TaskItem>> m_items;
+    // The program rows' icons by window, kept from one list to the next.
+    std::map<HWND, std::unique_ptr<Bitmap32>> m_icons;
     TaskSelection m_selection;
     bool m_pressed = false;
     bool m_menuOpen = false;

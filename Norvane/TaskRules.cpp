@@ -51,18 +51,37 @@ bool HasCaptionOkButton(HWND window) {
            (static_cast<LONG>(GetWindowLongW(window, GWL_EXSTYLE)) & kCaptionOkButton) != 0;
 }
 
+// The title as the system keeps it: for a window of another process this asks
+// no question of that process (a window that hangs cannot hold us up).
+std::wstring StoredTitle(HWND window) {
+    wchar_t title[kTitleLength] = L"";
+    const int length = window ? GetWindowTextW(window, title, kTitleLength) : 0;
+    return std::wstring(title, static_cast<std::size_t>(std::max(length, 0)));
+}
+
 struct Enumeration {
     const TaskRules* rules;
-    std::vector<HWND> windows;
+    std::vector<TaskRules::Program> programs;
 };
 
 BOOL CALLBACK CollectProgram(HWND window, LPARAM lp) {
     auto* enumeration = reinterpret_cast<Enumeration*>(lp);
-    if (enumeration->rules->IsProgramWindow(window)) {
-        enumeration->windows.push_back(window);
+    // Styles in one question: a session holds many hidden windows, and every
+    // question about another process's window goes to the window server.
+    WINDOWINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetWindowInfo(window, &info) || (info.dwStyle & WS_VISIBLE) == 0 ||
+        (info.dwExStyle & WS_EX_TOOLWINDOW) != 0 || GetWindow(window, GW_OWNER)) {
+        return TRUE;
+    }
+    std::wstring title = StoredTitle(window);
+    if (!title.empty() && enumeration->rules->InScope(window)) {
+        enumeration->programs.push_back(TaskRules::Program{window, std::move(title)});
     }
     return TRUE;
 }
+
+constexpr std::size_t kIconCacheSize = 64;
 
 } // namespace
 
@@ -90,7 +109,7 @@ bool TaskRules::InScope(HWND window) const {
 }
 
 bool TaskRules::IsProgramWindow(HWND window) const {
-    if (!window || !IsWindow(window) || !IsWindowVisible(window) || GetWindowTextLengthW(window) == 0) {
+    if (!window || !IsWindow(window) || !IsWindowVisible(window) || StoredTitle(window).empty()) {
         return false;
     }
     if ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0 || GetWindow(window, GW_OWNER)) {
@@ -99,14 +118,26 @@ bool TaskRules::IsProgramWindow(HWND window) const {
     return InScope(window);
 }
 
-std::vector<HWND> TaskRules::ProgramWindows() const {
+std::vector<TaskRules::Program> TaskRules::ListPrograms() const {
     Enumeration enumeration{this, {}};
     EnumWindows(CollectProgram, reinterpret_cast<LPARAM>(&enumeration));
-    return enumeration.windows;
+    return std::move(enumeration.programs);
 }
 
-bool TaskRules::TelephonyPresent() const {
-    return m_services.telephonyPresent && m_services.telephonyPresent();
+std::vector<HWND> TaskRules::ProgramWindows() const {
+    std::vector<HWND> windows;
+    for (const Program& program : ListPrograms()) {
+        windows.push_back(program.window);
+    }
+    return windows;
+}
+
+bool TaskRules::TelephonyPresent() {
+    // Once found, the phone library stays: it is not looked for again.
+    if (!m_telephony) {
+        m_telephony = m_services.telephonyPresent && m_services.telephonyPresent();
+    }
+    return m_telephony;
 }
 
 DWORD TaskRules::PhoneProcessId() {
@@ -156,15 +187,14 @@ bool TaskRules::IsShellOrPhoneWindow(HWND window) {
 }
 
 std::wstring TaskRules::TitleOf(HWND window) {
-    wchar_t title[kTitleLength] = L"";
-    if (window) {
-        GetWindowTextW(window, title, kTitleLength);
-    }
-    return title;
+    return StoredTitle(window);
 }
 
 int TaskRules::ExceptionBits(const Settings& settings, HWND window) {
-    const std::wstring title = TitleOf(window);
+    return ExceptionBits(settings, TitleOf(window));
+}
+
+int TaskRules::ExceptionBits(const Settings& settings, const std::wstring& title) {
     return title.empty() ? 0 : settings.ExceptionFlags(title);
 }
 
@@ -240,6 +270,29 @@ std::wstring TaskRules::ProcessImagePath(DWORD processId) {
         return std::wstring();
     }
     return platform::ToDevicePath(std::wstring(path, size));
+}
+
+HICON TaskRules::CachedProgramIcon(HWND window, bool large) {
+    const std::wstring path = ProcessImagePath(ProcessOf(window));
+    if (path.empty()) {
+        return nullptr;
+    }
+    for (const CachedIcon& cached : m_icons) {
+        if (cached.large == large && lstrcmpiW(cached.path.c_str(), path.c_str()) == 0) {
+            return cached.icon ? CopyIcon(cached.icon.get()) : nullptr;
+        }
+    }
+    if (m_icons.size() >= kIconCacheSize) {
+        m_icons.erase(m_icons.begin());
+    }
+    SHFILEINFOW info = {};
+    if (!CeSHGetFileInfo(path.c_str(), 0, &info, sizeof info,
+                         SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON))) {
+        info.hIcon = nullptr;
+    }
+    // A program without an icon is remembered as such too.
+    m_icons.push_back(CachedIcon{path, large, UniqueIcon(info.hIcon)});
+    return info.hIcon ? CopyIcon(info.hIcon) : nullptr;
 }
 
 HICON TaskRules::ProgramIcon(HWND window, bool large) {

@@ -4,6 +4,8 @@
 // a window's title, and the rules by which windows are minimized and closed.
 #pragma once
 
+#include "ImageHandles.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -53,7 +55,12 @@ public:
     // A program window: exists, visible, has a title, is no tool window and has
     // no owner. The shell's own windows pass this test too.
     bool IsProgramWindow(HWND window) const;
-    // The program windows, top of the Z order first.
+    // The program windows with their titles, top of the Z order first.
+    struct Program {
+        HWND window = nullptr;
+        std::wstring title;
+    };
+    std::vector<Program> ListPrograms() const;
     std::vector<HWND> ProgramWindows() const;
 
     ShellProcesses CurrentShellProcesses();
@@ -66,6 +73,7 @@ public:
     // The window's title as the exceptions know it (trimmed there).
     static std::wstring TitleOf(HWND window);
     static int ExceptionBits(const Settings& settings, HWND window);
+    static int ExceptionBits(const Settings& settings, const std::wstring& title);
 
     // Minimize: nothing for the desktop window.
     void Minimize(HWND window);
@@ -87,16 +95,28 @@ public:
     // caller owns it); nullptr when there is none. With large, the system's
     // large-icon size.
     static HICON ProgramIcon(HWND window, bool large = false);
+    // The same icon from the icons already looked up (a program's file keeps
+    // its icon): a copy the caller owns.
+    HICON CachedProgramIcon(HWND window, bool large = false);
     // The program file of a process, as a device path; empty when unknown.
     static std::wstring ProcessImagePath(DWORD processId);
 
-private:
+    // Whether the window is among those the rules see (tests narrow it).
     bool InScope(HWND window) const;
-    bool TelephonyPresent() const;
+
+private:
+    bool TelephonyPresent();
 
     TaskServices m_services;
+    struct CachedIcon {
+        std::wstring path;
+        bool large = false;
+        UniqueIcon icon;
+    };
+    std::vector<CachedIcon> m_icons;
     // The phone application, once found: its id and a handle that tells when it
     // has ended (a new phone process is then looked for again).
+    bool m_telephony = false;
     DWORD m_phoneId = 0;
     HANDLE m_phoneProcess = nullptr;
 };

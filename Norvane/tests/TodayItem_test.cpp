@@ -37,9 +37,7 @@ void ExpectSequence(const std::vector<std::string>& got, const std::vector<std::
 
 class ItemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PrepareItemTest();
-    }
+    void SetUp() override { PrepareItemTest(); }
 
     void TearDown() override {
         item.reset();
@@ -69,7 +67,10 @@ protected:
         size_t reloads = std::count(steps.begin(), steps.end(), "power.start");
         PostMessageW(HWND_BROADCAST, Module::Messages().settingsChanged, 0, 0);
         ASSERT_TRUE(host.PumpUntil(
-            [&] { return static_cast<size_t>(std::count(steps.begin(), steps.end(), "power.start")) > reloads; }, 8000))
+            [&] {
+                return static_cast<size_t>(std::count(steps.begin(), steps.end(), "power.start")) > reloads;
+            },
+            8000))
             << "the broadcast did not reload the item";
     }
 

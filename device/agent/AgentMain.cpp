@@ -443,6 +443,16 @@ int wmain(int argc, wchar_t** argv) {
             return Fail(L"usage: post CLASS MESSAGE [WPARAM]");
         return PostToClass(args[1], args[2], args.size() > 3 ? wcstoull(args[3].c_str(), nullptr, 0) : 0);
     }
+    if (command == L"close") {
+        // close TITLE: WM_CLOSE to the top-level window with that title, as a
+        // program's own close button would.
+        if (args.size() < 2)
+            return Fail(L"usage: close TITLE");
+        HWND target = FindWindowW(nullptr, args[1].c_str());
+        if (!target)
+            return Fail(L"no window titled " + args[1]);
+        return PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : Fail(L"cannot post to " + args[1]);
+    }
     if (command == L"post-today")
         return Broadcast(args.size() > 1 ? args[1] : L"",
                          args.size() > 2 ? wcstoull(args[2].c_str(), nullptr, 0) : 0, true);

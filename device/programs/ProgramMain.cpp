@@ -5,6 +5,7 @@
 // PROGRAM_NAME the file name and PROGRAM_TITLE the window title. Every program
 // appends "<program>|<command line>" to the device log and shows in its title
 // what it was asked to do.
+#include "CeWindow.h"
 #include "DeviceSupport.h"
 #include "Window.h"
 
@@ -282,8 +283,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (!phone.Create(nullptr, area, 0, !background))
             return 1;
         if (background) {
-            SetWindowPos(phone.Hwnd(), HWND_BOTTOM, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            // Out of sight at the back, as the shell's smart minimize leaves a program.
+            ShowWindow(phone.Hwnd(), SW_SHOWNOACTIVATE);
+            CeShowWindow(phone.Hwnd(), SW_MINIMIZE);
         } else {
             SetForegroundWindow(phone.Hwnd());
         }

@@ -216,11 +216,25 @@ void TaskBar::TrackForeground() {
     if (foreground)
         GetWindowThreadProcessId(foreground, &pid);
     HWND program = m_program;
+    if (IsWineDesktop(foreground) && ++m_idleTicks < 2) {
+        // While the foreground passes from one program to another (activation
+        // reaches the other process a moment later) nobody is in front: wait a
+        // tick before deciding that the program went away.
+        return;
+    }
     if (IsWineDesktop(foreground)) {
-        // The last program went away: Today comes forward, as on the device.
-        program = nullptr;
-        m_host.ShowToday();
+        m_idleTicks = 0;
+        // The program in front went away: the next one comes forward, or
+        // Today after the last, as on the device.
+        if (ActivateNextProgram(nullptr)) {
+            foreground = GetForegroundWindow();
+            program = foreground;
+        } else {
+            program = nullptr;
+            m_host.ShowToday();
+        }
     } else if (pid == GetCurrentProcessId()) {
+        m_idleTicks = 0;
         // Today, an item's popup, or one of the bars. The bars never keep the
         // activation: it goes back to the program or to Today.
         wchar_t name[64] = L"";
@@ -240,6 +254,7 @@ void TaskBar::TrackForeground() {
                 m_host.ShowToday();
         }
     } else {
+        m_idleTicks = 0;
         program = foreground;
         const HWND root = GetAncestor(foreground, GA_ROOTOWNER);
         if (m_minimized.count(root)) {
@@ -305,19 +320,24 @@ void TaskBar::SmartMinimize(HWND window) {
         m_minimized[w] = rect;
         SetWindowPos(w, HWND_BOTTOM, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    // The next program in Z order, or Today.
+    if (!ActivateNextProgram(window)) {
+        m_host.ShowToday();
+        m_program = nullptr;
+    }
+    TrackForeground();
+}
+
+bool TaskBar::ActivateNextProgram(HWND except) {
+    // The next program in Z order that is not out of sight.
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == window || !IsWindowVisible(w) || !IsProgramWindow(w) || GetWindow(w, GW_OWNER) ||
+        if (w == except || !IsWindowVisible(w) || !IsProgramWindow(w) || GetWindow(w, GW_OWNER) ||
             (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) || GetWindowTextLengthW(w) == 0 ||
-            m_minimized.count(w))
+            m_minimized.count(w) || IsIconic(w))
             continue;
         SetForegroundWindow(w);
-        TrackForeground();
-        return;
+        return true;
     }
-    m_host.ShowToday();
-    m_program = nullptr;
-    TrackForeground();
+    return false;
 }
 
 void TaskBar::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {

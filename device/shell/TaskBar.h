@@ -29,6 +29,8 @@ public:
     // Smart minimize: keeps the window visible but off-screen, behind the
     // others, and brings the next program (or Today) forward.
     void SmartMinimize(HWND window);
+    // Brings the top program that is not minimized forward; false when there is none.
+    bool ActivateNextProgram(HWND except);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -70,6 +72,7 @@ private:
     int m_pressedIcon = -1;
     bool m_inMenu = false;
     UINT m_smartMinimizeMessage = 0;
+    int m_idleTicks = 0; // ticks in a row with nobody in front
     HFONT m_titleFont = nullptr;
     HFONT m_clockFont = nullptr;
 };
