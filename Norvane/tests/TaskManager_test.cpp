@@ -642,26 +642,35 @@ TEST_F(TaskManagerTest, OpensGrowingFromTheTopRightCorner) {
     SetForegroundWindow(programs->Window(L"Alpha"));
     Popup().Show(false);
     EXPECT_FALSE(Popup().IsOpen()) << "the first step comes from the item's timer";
-    std::vector<int> widths;
-    ASSERT_TRUE(host.PumpUntil(
-        [&] {
-            HRGN region = CreateRectRgn(0, 0, 0, 0);
-            const int kind = GetWindowRgn(Popup().Hwnd(), region);
-            if (kind != ERROR) {
-                RECT box;
-                GetRgnBox(region, &box);
-                if (widths.empty() || widths.back() != box.right - box.left) {
-                    widths.push_back(box.right - box.left);
-                }
-                EXPECT_EQ(box.right, GetSystemMetrics(SM_CXSCREEN) / 2) << "anchored at the right";
-                EXPECT_EQ(box.top, 0);
-            }
-            DeleteObject(region);
-            return Popup().IsOpen() && widths.size() >= 2 && kind == ERROR;
-        },
-        5000));
-    EXPECT_TRUE(std::is_sorted(widths.begin(), widths.end())) << "it only grows";
+    auto region = [this](RECT& box) {
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+        const int kind = GetWindowRgn(Popup().Hwnd(), rgn);
+        GetRgnBox(rgn, &box);
+        DeleteObject(rgn);
+        return kind != ERROR;
+    };
+    RECT box{};
+    ASSERT_TRUE(host.PumpUntil([&] { return Popup().IsOpen() && !region(box); }, 5000))
+        << "the timer's steps end with the whole popup shown";
+
+    // Each step shows a larger part anchored at the top-right corner.
+    RECT window;
+    GetWindowRect(Popup().Hwnd(), &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    for (int step = 2; step < 10; step += 2) {
+        ASSERT_TRUE(Popup().AnimationStep(step));
+        ASSERT_TRUE(region(box)) << "step " << step;
+        EXPECT_EQ(box.left, width - step * width * 10 / 100) << "step " << step;
+        EXPECT_EQ(box.right, width);
+        EXPECT_EQ(box.top, 0);
+        EXPECT_EQ(box.bottom, step * height * 10 / 100);
+    }
+    EXPECT_FALSE(Popup().AnimationStep(10)) << "the last step ends it";
+    EXPECT_FALSE(region(box));
     EXPECT_TRUE(Popup().IsOpen());
+    Popup().Hide();
+    EXPECT_FALSE(Popup().AnimationStep(4)) << "a closed popup stops growing";
 }
 
 } // namespace
