@@ -255,6 +255,10 @@ int main(int argc, char** argv) {
         std::printf("taskmanager_open_ms: %.2f ms\n", Median(open));
         std::printf("taskmanager_paint_ms: %.2f ms\n", Median(paints));
         std::printf("taskmanager_rows: %zu rows\n", rows);
+        int windows = 0;
+        EnumWindows([](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
+                    reinterpret_cast<LPARAM>(&windows));
+        std::printf("taskmanager_session_windows: %d windows\n", windows);
         DestroyWindow(item.Hwnd());
     }
     DestroyWindow(host);
