@@ -167,6 +167,7 @@ private:
     int m_taskManagerStep = 0;
     ShortcutRecord* m_selectedShortcut = nullptr;
     bool m_loadFailureShown = false;
+    bool m_startedUp = false;
 
     TaskRules m_tasks;
     MessageWindow m_messageWindow;

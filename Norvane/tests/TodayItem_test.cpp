@@ -156,6 +156,14 @@ TEST_F(ItemTest, HeightQueryWhileLoadingAnswersTheStoredHeight) {
     EXPECT_TRUE(changed);
     EXPECT_EQ(QueryHeight(record, &changed), 77);
     EXPECT_FALSE(changed) << "the same height again is no change";
+
+    // Stored at half this resolution (QVGA before a switch to VGA): too small
+    // for the loading text, so the loading view's own height is asked instead.
+    WriteItemValue(L"LastHeight", static_cast<DWORD>(ScaleY(26) / 2));
+    TODAYLISTITEM fresh = {};
+    EXPECT_EQ(QueryHeight(fresh, &changed), ScaleY(26))
+        << "a stored height that cannot hold the loading view";
+    EXPECT_TRUE(changed);
 }
 
 TEST_F(ItemTest, UnchangedHeightIsNotWrittenAgain) {
