@@ -583,6 +583,55 @@ TEST_F(TaskManagerTest, LaunchMenuListsTheTabsAndLaunchesTheChosenShortcut) {
     EXPECT_FALSE(Popup().IsOpen());
 }
 
+TEST_F(TaskManagerTest, QuickLaunchIconsLaunchAndHoldForTheirMenu) {
+    StartItem();
+    std::wstring text = kSettings;
+    text +=
+        L"[Tab4]\r\nSpecialType=2\r\nShortcut1=\\Windows\\first.exe\r\nShortcut2=\\Windows\\second.exe\r\n";
+    WriteSettingsText(text);
+    item->Reload(false);
+    std::vector<std::wstring> specialMenus;
+    item->Menus().Services().track = [&specialMenus](HMENU menu, POINT, HWND) {
+        specialMenus.push_back(DescribeMenu(menu));
+        return 0u;
+    };
+    auto programs = Programs({{L"-", L"Alpha"}});
+    ASSERT_TRUE(programs->Started());
+    OpenOver(programs->Window(L"Alpha"));
+    ASSERT_EQ(Popup().QuickLaunchCount(), 2);
+    const RECT first = Popup().QuickLaunchCells().at(0);
+    const RECT second = Popup().QuickLaunchCells().at(1);
+    EXPECT_EQ(second.right, first.left) << "the next icon one cell further left";
+    RECT client;
+    GetClientRect(Popup().Hwnd(), &client);
+    EXPECT_EQ(first.right, client.right - ScaleX(1)) << "the first icon at the right edge";
+    EXPECT_EQ(first.bottom, client.bottom - ScaleX(1));
+
+    Tap(Centre(second));
+    ASSERT_EQ(executions.size(), 1u);
+    EXPECT_EQ(Narrow(executions[0]), "\\Windows\\second.exe ");
+    EXPECT_FALSE(Popup().IsOpen()) << "a launch closes the popup";
+
+    // A hold opens the shortcut's menu of the Task Manager Tab; the popup goes.
+    OpenOver(programs->Window(L"Alpha"));
+    hold = true;
+    const POINT at = Centre(Popup().QuickLaunchCells().at(0));
+    SendMessageW(Popup().Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    hold = false;
+    ASSERT_EQ(specialMenus.size(), 1u);
+    EXPECT_NE(specialMenus[0].find(L"Configure Task Manager Tab"), std::wstring::npos)
+        << Narrow(specialMenus[0]);
+    EXPECT_FALSE(Popup().IsOpen());
+    EXPECT_EQ(executions.size(), 1u);
+
+    // Return on a selected icon launches it too.
+    OpenOver(programs->Window(L"Alpha"));
+    Key(VK_UP); // to the last icon
+    Key(VK_RETURN);
+    ASSERT_EQ(executions.size(), 2u);
+    EXPECT_EQ(Narrow(executions[1]), "\\Windows\\second.exe ");
+}
+
 TEST_F(TaskManagerTest, PaintsTheFrameTheSelectionAndTheQuickLaunchBand) {
     StartItem();
     auto programs = Programs({{L"-", L"Alpha"}});

@@ -16,8 +16,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[3] / 'device' / 'tests'))
-from devicetest import (Device, expect, parse_menus, parse_windows, poll, read_settings_text,  # noqa: E402
-                        run_case, settings_sections, write_settings_text)
+from devicetest import (Device, check_settings_file, expect, parse_menus, parse_windows, poll,  # noqa: E402
+                        read_settings_text, run_case, settings_sections, write_settings_text)
 from system_test import read_png  # noqa: E402
 
 ROOT = Path(__file__).resolve().parents[3]
@@ -168,6 +168,8 @@ def case_close_all():
     poll(lambda: settings_sections(read_settings_text(settings_path())).get('TaskManagerExceptions', {})
          .get('Contacts') == '4', 'Contacts marked "Ignore Close-All" in Norvane.ini')
     poll(lambda: not window_of_class(POPUP_CLASS), 'the popup to close after the command')
+    passed, report = check_settings_file(settings_path(), BUILD)
+    expect(passed, 'Norvane.ini with the exception passes norvane-ini check:\n' + report)
 
     popup = open_popup()
     clear_log()
