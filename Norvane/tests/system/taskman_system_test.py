@@ -224,7 +224,11 @@ def case_running_icons():
     install_settings({'ShowRunningPrograms': 1, 'RunningProgramsShowDesktop': 0, 'RunningProgramsHideTitles': 1})
     end_programs()
     start('Notes', 'Contacts')
-    time.sleep(3)  # one refresh of the icons (every 2.5 s)
+    # The icons come with the next refresh (every 2.5 s): wait until both are drawn.
+    def both_drawn():
+        shot = screenshot('icons-0')
+        return all(len(set(icon_pixels(shot, i))) > 1 for i in (0, 1))
+    poll(both_drawn, 'two running-program icons on the task bar', timeout=15)
     ctl('tap', 28 + 8, 13)
     first = poll(lambda: front_title() in ('Notes', 'Contacts') and front_title(),
                  'a tap on the first icon to bring its program forward', show=front_title)
