@@ -9,7 +9,9 @@
 #include "ItemView.h"
 #include "Launcher.h"
 #include "MessageWindow.h"
+#include "ScreenCapture.h"
 #include "Settings.h"
+#include "SpecialCommandDispatcher.h"
 #include "SubWindows.h"
 #include "TaskManagerPopup.h"
 #include "TaskRules.h"
@@ -60,6 +62,9 @@ public:
     Launcher& GetLauncher() { return m_launcher; }
     // The shortcut, special shortcut and tab context menus.
     ItemMenus& Menus() { return m_menus; }
+    // The special commands and the screen capture they may start.
+    SpecialCommandDispatcher& Specials() { return m_specials; }
+    ScreenCapture& Capture() { return m_capture; }
 
     // The task manager and the rules for running programs it shares with the
     // task-bar extensions.
@@ -131,6 +136,7 @@ private:
     void EndDrag();
     void OnDragHoverTimer();
     void HidePanelUnlessTodayInFront();
+    void StoreCaptureOptions(const ShortcutRecord& shortcut, int count, int delay, int repeatDelay);
     void Step(const char* step) {
         if (Trace) {
             Trace(step);
@@ -181,6 +187,8 @@ private:
     MeterBarWindow m_meterBar;
     Launcher m_launcher{*this};
     ItemMenus m_menus{*this};
+    ScreenCapture m_capture;
+    SpecialCommandDispatcher m_specials{m_capture};
 };
 
 } // namespace norvane

@@ -82,6 +82,9 @@ std::wstring PowerOffMessageName() {
 std::wstring SmartMinimizeMessageName() {
     return WithSuffix(device::kSmartMinimizeMessage);
 }
+std::wstring RotateMessageName() {
+    return WithSuffix(device::kRotateMessage);
+}
 
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
     DWORD value = 0;
