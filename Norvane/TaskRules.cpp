@@ -7,6 +7,7 @@
 #include "CeWindow.h"
 #include "DeviceState.h"
 #include "Settings.h"
+#include "Telephony.h"
 #include "Win32Handles.h"
 
 #include <tlhelp32.h>
@@ -18,8 +19,6 @@ namespace norvane {
 
 namespace {
 
-constexpr wchar_t kPhoneDll[] = L"phone.dll";
-constexpr char kPhoneMakeCall[] = "PhoneMakeCall";
 constexpr wchar_t kPhoneProgramSuffix[] = L"cprog.exe";
 constexpr LONG kCaptionOkButton = static_cast<LONG>(0x80000000);
 constexpr int kTitleLength = 256;
@@ -91,10 +90,7 @@ bool ShellProcesses::Contains(HWND window) const {
 }
 
 TaskRules::TaskRules() {
-    m_services.telephonyPresent = [] {
-        UniqueModule phone(LoadLibraryW(kPhoneDll));
-        return phone && GetProcAddress(phone.Get(), kPhoneMakeCall) != nullptr;
-    };
+    m_services.telephonyPresent = [] { return PhoneAvailable(); };
     m_services.minimize = [](HWND window) { CeShowWindow(window, SW_MINIMIZE); };
 }
 
