@@ -238,7 +238,7 @@ void MeterBarWindow::Tap(POINT screenPoint) {
         ShowSelectionMenu(screenPoint);
         break;
     case action::kTaskManager:
-        /*MERGE*/ // m_item.TaskManager().Show(false);
+        m_item.TaskManager().Show(false);
         break;
     case action::kStatusDialog:
         if (showStatusDialog) {

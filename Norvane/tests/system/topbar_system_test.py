@@ -169,7 +169,7 @@ def case_taps():
     install(['MeterBar=Battery', 'TopBarMeterAction=2'])
     wait_revealed('taps-tm-bar', 100, 'the bar before the task manager')
     tap_bar()
-    poll(lambda: any(w['cls'] == 'NorvaneTaskManagerPopup' and w['w'] > 0
+    poll(lambda: any(w['cls'] == 'NorvaneTaskManager'
                      for w in parse_windows(ctl('windows'))['windows']), 'the task manager popup')
 
 
