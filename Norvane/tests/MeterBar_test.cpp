@@ -301,6 +301,13 @@ TEST_F(MeterBarTest, TapActions) {
     EXPECT_EQ(asked.size(), 2u);
     ASSERT_EQ(launched.size(), 1u);
     EXPECT_NE(launched[0].find(L"calc.exe"), std::wstring::npos);
+    // 2: the task manager opens (and a second tap closes it).
+    item->GetSettings().General.TopBarMeterAction = 2;
+    ASSERT_FALSE(item->TaskManager().IsOpen());
+    Bar().Tap(POINT{5, 5});
+    EXPECT_TRUE(host.PumpUntil([this] { return item->TaskManager().IsOpen(); }, 3000));
+    Bar().Tap(POINT{5, 5});
+    EXPECT_TRUE(host.PumpUntil([this] { return !item->TaskManager().IsOpen(); }, 3000));
     // 0 and unknown values do nothing.
     for (int action : {0, 9}) {
         item->GetSettings().General.TopBarMeterAction = action;
