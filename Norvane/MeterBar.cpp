@@ -120,7 +120,6 @@ void MeterBarWindow::SetUp(const std::wstring& selection) {
         }
         return;
     }
-    AddMeterKindsInUse(m_kind);
     if (!m_hwnd && taskBar) {
         RegisterBarClass();
         // Until the images say how high the bar is, a scaled 4 pixels.
@@ -128,6 +127,12 @@ void MeterBarWindow::SetUp(const std::wstring& selection) {
                         GetSystemMetrics(SM_CXSCREEN), ScaleY(4), BarParent(taskBar), nullptr,
                         Module::Instance(), this);
     }
+    if (!m_hwnd) {
+        // Without a task bar there is no bar to show, and nothing to refresh for it.
+        m_kind = 0;
+        return;
+    }
+    AddMeterKindsInUse(m_kind);
     m_imagesWidth = 0; // the theme or its folder may have changed with the settings
     if (m_hwnd) {
         ShowWindow(m_hwnd, SW_SHOWNA);
