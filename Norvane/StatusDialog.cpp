@@ -14,6 +14,7 @@
 #include "Win32Handles.h"
 
 #include <CePower.h>
+#include <CeShell.h>
 
 #include <algorithm>
 #include <memory>
@@ -94,16 +95,22 @@ int TitleBandHeight() {
     return ScaleY(TrueVga() ? 10 : 20);
 }
 
-// Full screen below the task bar and above the menu bar, as the item's other
-// full-screen windows.
+// Full screen between the task bar and the menu bar, as the item's other
+// full-screen dialogs, with "ok" in the task bar; the close button sits at the
+// bottom, centred.
 void FillWorkArea(HWND dialog) {
-    RECT area{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) || IsRectEmpty(&area)) {
-        area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SHINITDLGINFO info{};
+    info.dwMask = SHIDIM_FLAGS;
+    info.hDlg = dialog;
+    info.dwFlags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN;
+    if (!SHInitDialog(&info)) {
+        RECT area{};
+        if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) || IsRectEmpty(&area)) {
+            area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        }
+        SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOZORDER);
     }
-    SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 SWP_NOZORDER);
-    // The close button sits at the bottom, centred.
     HWND ok = GetDlgItem(dialog, IDOK);
     RECT client{}, button{};
     GetClientRect(dialog, &client);
@@ -235,9 +242,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         }
         if (id == IDOK || id == IDCANCEL) {
-            // Enter on a link follows it rather than closing the dialog.
+            // Enter on a link follows it rather than closing the dialog; the
+            // task bar's "ok" (which names no button) always closes.
             const int focused = GetDlgCtrlID(GetFocus());
-            if (id == IDOK && (focused == statusdialog::kPowerLink || focused == statusdialog::kMemoryLink)) {
+            if (id == IDOK && lp != 0 &&
+                (focused == statusdialog::kPowerLink || focused == statusdialog::kMemoryLink)) {
                 OpenLink(dialog, *state, focused);
                 return TRUE;
             }
@@ -297,9 +306,9 @@ StatusDialogValues ReadStatusDialogValues() {
     DeviceStatusPlatform platform;
     std::uint8_t record[kPowerStatusSize] = {};
     if (platform.ReadPowerStatus(record)) {
-        values.battery =
-            BatteryStatusText(record[powerbyte::kACLine], record[powerbyte::kBatteryFlag],
-                              record[powerbyte::kBatteryPercent], Module::Text(dialogids::kCharging), unknown);
+        values.battery = BatteryStatusText(record[powerbyte::kACLine], record[powerbyte::kBatteryFlag],
+                                           record[powerbyte::kBatteryPercent],
+                                           Module::Text(dialogids::kCharging), unknown);
     } else {
         values.battery = unknown;
     }
