@@ -13,6 +13,7 @@
 #include "SystemStatus.h"
 #include "Win32Handles.h"
 
+#include <CeMenuBar.h>
 #include <CePower.h>
 #include <CeShell.h>
 
@@ -95,14 +96,33 @@ int TitleBandHeight() {
     return ScaleY(TrueVga() ? 10 : 20);
 }
 
+// The close button at the bottom, centred; on a screen too short for that
+// (landscape) at the right of the last link.
+void PlaceCloseButton(HWND dialog) {
+    HWND ok = GetDlgItem(dialog, IDOK);
+    HWND last = GetDlgItem(dialog, statusdialog::kMemoryLink);
+    RECT client{}, button{}, link{};
+    GetClientRect(dialog, &client);
+    GetWindowRect(ok, &button);
+    GetWindowRect(last, &link);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&link), 2);
+    const int width = button.right - button.left, height = button.bottom - button.top;
+    int x = (client.right - width) / 2;
+    int y = client.bottom - height - ScaleY(6);
+    if (y < link.bottom + ScaleY(4)) {
+        x = client.right - width - ScaleX(6);
+        y = link.top + (link.bottom - link.top - height) / 2;
+    }
+    SetWindowPos(ok, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
 // Full screen between the task bar and the menu bar, as the item's other
-// full-screen dialogs, with "ok" in the task bar; the close button sits at the
-// bottom, centred.
-void FillWorkArea(HWND dialog) {
+// full-screen dialogs, with "ok" in the task bar; again when the screen turns.
+void FillWorkArea(HWND dialog, bool first) {
     SHINITDLGINFO info{};
     info.dwMask = SHIDIM_FLAGS;
     info.hDlg = dialog;
-    info.dwFlags = SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN;
+    info.dwFlags = SHIDIF_SIZEDLGFULLSCREEN | (first ? SHIDIF_DONEBUTTON : 0);
     if (!SHInitDialog(&info)) {
         RECT area{};
         if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) || IsRectEmpty(&area)) {
@@ -111,13 +131,18 @@ void FillWorkArea(HWND dialog) {
         SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                      SWP_NOZORDER);
     }
-    HWND ok = GetDlgItem(dialog, IDOK);
-    RECT client{}, button{};
-    GetClientRect(dialog, &client);
-    GetWindowRect(ok, &button);
-    const int width = button.right - button.left, height = button.bottom - button.top;
-    SetWindowPos(ok, nullptr, (client.right - width) / 2, client.bottom - height - ScaleY(6), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
+    if (first) {
+        // An empty menu bar of its own, so that the Today screen's soft keys
+        // do not show under the dialog.
+        SHMENUBARINFO bar{};
+        bar.cbSize = sizeof bar;
+        bar.hwndParent = dialog;
+        bar.dwFlags = SHCMBF_EMPTYBAR;
+        bar.hInstRes = Module::Instance();
+        SHCreateMenuBar(&bar);
+    }
+    PlaceCloseButton(dialog);
+    InvalidateRect(dialog, nullptr, TRUE);
 }
 
 void OpenLink(HWND dialog, DialogState& state, int id) {
@@ -200,7 +225,7 @@ void InitDialog(HWND dialog, DialogState& state) {
         }
         state.icon = std::move(icon);
     }
-    FillWorkArea(dialog);
+    FillWorkArea(dialog, true);
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
@@ -224,6 +249,11 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
             PaintTitle(dialog, dc, *state);
             EndPaint(dialog, &ps);
             return TRUE;
+        }
+        break;
+    case WM_SETTINGCHANGE:
+        if (state) {
+            FillWorkArea(dialog, false);
         }
         break;
     case WM_DRAWITEM:

@@ -5,6 +5,7 @@
 #include "TodayHost.h"
 
 #include "DeviceContract.h"
+#include "CeShell.h"
 #include "DeviceState.h"
 #include "MeterDefinition.h"
 #include "Module.h"
@@ -342,10 +343,16 @@ TEST_F(MeterBarTest, StatusDialogFiguresAndLinks) {
     EXPECT_EQ(text(statusdialog::kProgramValue), values.programMemory);
     EXPECT_NE(values.programMemory, L"0M") << "the memory division comes from coredll.dll";
     EXPECT_EQ(text(statusdialog::kStorageFreeValue), values.storageAvailable);
-    RECT area{}, window{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    // Full screen from below the task bar down to the menu bar, with "ok" in
+    // the task bar.
+    RECT taskBar{}, window{};
+    GetWindowRect(FindWindowW(L"HHTaskBar", nullptr), &taskBar);
     GetWindowRect(dialog, &window);
-    EXPECT_TRUE(EqualRect(&area, &window)) << "full screen";
+    EXPECT_EQ(window.left, 0);
+    EXPECT_EQ(window.top, taskBar.bottom);
+    EXPECT_EQ(window.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(window.bottom, GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYMENU));
+    EXPECT_TRUE(CeHasCaptionOkButton(dialog));
 
     // A tap on each link, then Enter on the power link.
     SendMessageW(GetDlgItem(dialog, statusdialog::kMemoryLink), BM_CLICK, 0, 0);
@@ -360,6 +367,15 @@ TEST_F(MeterBarTest, StatusDialogFiguresAndLinks) {
     SetFocus(GetDlgItem(dialog, IDOK));
     SendMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     EXPECT_FALSE(IsWindow(dialog)) << "Close closes";
+    EXPECT_EQ(started.size(), 3u);
+
+    // The task bar's "ok" closes it even while a link has the focus.
+    dialog = CreateStatusDialog(host.Hwnd(), hooks);
+    ASSERT_TRUE(dialog);
+    SetFocus(GetDlgItem(dialog, statusdialog::kMemoryLink));
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_FALSE(IsWindow(dialog)) << "ok closes";
+    EXPECT_EQ(started.size(), 3u) << "ok follows no link";
 }
 
 } // namespace

@@ -25,6 +25,10 @@ TICK_DEADLINE = 15.0
 BAR_ROW = 2
 
 
+METER = r'meter:\Windows\meters\battery-default\meter.ini'
+STATUS_TITLE = 'Norvane System Status'
+
+
 def drive():
     return Path(ctl('path').strip())
 
@@ -33,16 +37,24 @@ def settings_path():
     return drive() / 'Program Files' / 'Tarsel' / 'Norvane' / 'Norvane.ini'
 
 
-def install(general):
+def install(general, tabs=()):
+    """Settings with a tab holding a battery meter (MeterTap stays 0), and the
+    given extra tab sections."""
     write_settings_text(settings_path(), '\n'.join(
-        ['[General]', 'BehaviorMode=2'] + general + ['[Tab1]', 'Name=Home', 'UniqueID=1',
-                                                     r'Shortcut1=\Windows\calc.exe', '']))
+        ['[General]', 'BehaviorMode=2'] + general +
+        ['[Tab1]', 'Name=Home', 'UniqueID=1', 'Shortcut1=Battery', f'ShortcutAdditional1={METER}'] +
+        list(tabs) + ['']))
     ctl('broadcast', 'NorvaneSettingsChanged')
 
 
 def green(p):
     r, g, b = p
     return g > r + 40 and g > b + 40
+
+
+def grey(p):
+    """The bar's own dark background (the task bar under it is blue)."""
+    return max(p) < 130 and max(p) - min(p) < 40
 
 
 def shot(name):
@@ -53,40 +65,73 @@ def shot(name):
 
 
 def revealed(name):
-    """The screen's width and the green run from the left in the bar's row;
-    None when green shows anywhere past that run."""
+    """The screen's width, the green run from the left in the bar's row (None
+    when green shows anywhere past that run) and whether the bar's background
+    reaches the right edge."""
     width, _, pixel = shot(name)
     run = 0
     while run < width and green(pixel(run, BAR_ROW)):
         run += 1
     if any(green(pixel(x, BAR_ROW)) for x in range(run, width)):
-        return width, None
-    return width, run
+        return width, None, False
+    return width, run, run == width or grey(pixel(width - 1, BAR_ROW))
 
 
-def wait_revealed(name, percent, what, timeout=8.0):
+def wait_revealed(name, percent, what, timeout=8.0, spans=True):
     seen = []
 
     def look():
-        width, run = revealed(name)
-        seen.append(run)
-        return run == percent * width // 100
+        width, run, edge = revealed(name)
+        seen.append((run, edge))
+        return run == percent * width // 100 and edge == spans
     try:
         poll(look, what, timeout=timeout)
     except Failure:
-        raise Failure(f'{what}: revealed widths seen {seen}')
+        raise Failure(f'{what}: revealed widths (and the background at the right edge) seen {seen}')
 
 
 def log_lines():
     return ctl('log').splitlines()
 
 
+def windows():
+    return parse_windows(ctl('windows'))['windows']
+
+
 def dialogs():
     return parse_dialogs(ctl('dialog', '--raw', check=False))
 
 
+def status_dialog():
+    found = [d for d in dialogs() if d['title'] == STATUS_TITLE]
+    return found[0] if found else None
+
+
 def tap_bar():
     ctl('tap', '120', '1')
+
+
+def tap_centre(rect):
+    ctl('tap', (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+
+
+def item():
+    return next(i for i in parse_windows(ctl('windows'))['items'] if i['cls'] == 'NorvaneWindowClass')
+
+
+def follow_link(label, started):
+    """Taps a link of the status dialog; the page it starts comes up in front,
+    is closed, and the dialog is in front again."""
+    dialog = poll(status_dialog, 'the status dialog in front')
+    link = next(b for b in dialog['buttons'] if b['text'] == label)
+    (drive() / 'windows' / 'device.log').write_text('')
+    tap_centre(link['rect'])
+    poll(lambda: started in log_lines(), f'{started} started by "{label}"', show=log_lines)
+    program = started.split('|')[0]
+    page = poll(lambda: [w for w in windows() if w['process'] == program], f'the window of {program}')[0]
+    ctl('close', page['title'])
+    poll(lambda: (status_dialog() or {}).get('foreground'), 'the status dialog in front again',
+         show=lambda: [(w['cls'], w['foreground']) for w in windows()][:4])
 
 
 def case_setup():
@@ -107,56 +152,81 @@ def case_bar():
     ctl('battery', '80')
     wait_revealed('battery-80', 80, 'the bar at 80 % of the width')
     try:
+        # The landscape pictures are as wide as the turned screen: the portrait
+        # ones would leave the task bar's blue at the right.
         ctl('rotate', '90')
         wait_revealed('battery-80-landscape', 80, 'the bar across the landscape screen')
     finally:
         ctl('rotate', '0')
     wait_revealed('battery-80-portrait', 80, 'the bar back in portrait')
 
-    ctl('storage', '25M', '100M', '--card', 'Storage Card')
     install([r'MeterBar=\Storage Card', 'TopBarMeterAction=0'])
     wait_revealed('no-card', 0, 'an empty bar without the card')
     ctl('card', 'insert', 'Storage Card')
     try:
+        ctl('storage', '25M', '100M', '--card', 'Storage Card')
         wait_revealed('card', 25, 'the bar at the card\'s free 25 %', timeout=TICK_DEADLINE)
     finally:
         ctl('card', 'remove', 'Storage Card', check=False)
 
     install(['MeterBar=None'])
-    wait_revealed('none', 0, 'no bar with None')
+    wait_revealed('none', 0, 'no bar with None', spans=False)
 
 
 def case_taps():
-    """Each TopBarMeterAction, tapped on the device."""
+    """Each TopBarMeterAction, tapped on the device, and a meter shortcut's tap."""
     ctl('battery', '100', '--ac')
-    # 1: the menu, with the current choice checked; Memory becomes MeterBar.
+    ctl('memory', '50')
+    # 1: the menu, with the current choice checked and the card; Memory becomes
+    # MeterBar and the bar shows the free memory.
     install(['MeterBar=Battery', 'TopBarMeterAction=1'])
     wait_revealed('taps-battery', 100, 'the full bar on AC')
-    tap_bar()
-    menus = poll(lambda: parse_menus(ctl('menu', '--raw', check=False)), 'the selection menu')
-    items = menus[0]['items']
-    expect([i['text'] for i in items][:5] == ['None', 'Battery', 'Backup Battery', 'Memory', 'Main Storage'],
-           f'the menu offers the five choices first: {items}')
-    expect([i['text'] for i in items if 'checked' in i['flags']] == ['Battery'], f'Battery is checked: {items}')
-    ctl('menu', 'choose', 'Memory')
+    ctl('card', 'insert', 'Storage Card')
+    try:
+        tap_bar()
+        menus = poll(lambda: parse_menus(ctl('menu', '--raw', check=False)), 'the selection menu')
+        texts = [i['text'] for i in menus[0]['items']]
+        expect(texts == ['None', 'Battery', 'Backup Battery', 'Memory', 'Main Storage', r'\Storage Card'],
+               f'the menu offers the five choices and the card: {texts}')
+        checked = [i['text'] for i in menus[0]['items'] if 'checked' in i['flags']]
+        expect(checked == ['Battery'], f'Battery is checked: {checked}')
+        ctl('menu', 'choose', 'Memory')
+    finally:
+        ctl('card', 'remove', 'Storage Card', check=False)
     poll(lambda: 'MeterBar=Memory' in read_settings_text(settings_path()), 'the choice saved in Norvane.ini')
+    wait_revealed('taps-memory', 50, 'the bar at the free memory after the choice')
 
-    # 3: the status dialog with its figures and links.
+    # 3: the status dialog with its figures and links; the task bar's "ok" closes it.
     install(['MeterBar=Battery', 'TopBarMeterAction=3'])
     wait_revealed('taps-dialog-bar', 100, 'the bar before the dialog')
-    (drive() / 'windows' / 'device.log').write_text('')
     tap_bar()
-    dialog = poll(lambda: [d for d in dialogs() if d['title'] == 'Norvane System Status'], 'the status dialog')[0]
+    dialog = poll(status_dialog, 'the status dialog')
     expect('Charging (100%)' in dialog['texts'], f'the battery line on AC: {dialog["texts"]}')
+    screen = parse_windows(ctl('windows'))['screen']
+    expect(dialog['rect'][1] > 0 and dialog['rect'][3] < screen[1] and dialog['rect'][2] == screen[0],
+           f'the dialog fills the screen between the bars: {dialog["rect"]}')
     shot('status-dialog')
-    ctl('dialog', 'press', 'Show Memory Settings')
-    poll(lambda: 'ctlpnl.exe|cplmain.cpl,4,0' in log_lines(), 'the memory page started', show=log_lines)
-    # The control panel page comes up in front; back to the dialog.
-    ctl('dialog', 'press', 'Show Power Settings')
-    poll(lambda: any(l in log_lines() for l in ('ctlpnl.exe|cplmain.cpl,3,0', 'powerg.exe|')),
-         'the power page started', show=log_lines)
+    follow_link('Show Memory Settings', 'ctlpnl.exe|cplmain.cpl,4,0')
+    # The power page is the power program where the device has one, else the
+    # control panel's applet 3.
+    follow_link('Show Power Settings', 'powerg.exe|')
+    power_programs = [drive() / 'windows' / name for name in ('powerg.exe', 'power.exe')]
+    try:
+        for program in power_programs:
+            program.rename(program.with_suffix('.away'))
+        follow_link('Show Power Settings', 'ctlpnl.exe|cplmain.cpl,3,0')
+    finally:
+        for program in power_programs:
+            if program.with_suffix('.away').exists():
+                program.with_suffix('.away').rename(program)
+    ctl('tap', screen[0] - 10, 12)
+    poll(lambda: not status_dialog(), 'the dialog closed by the task bar\'s ok')
+
+    # A meter shortcut with MeterTap 0 opens the same dialog.
+    it = item()
+    ctl('tap', it['x'] + it['w'] // 2, it['y'] + it['h'] - 12)
+    poll(status_dialog, 'the status dialog from the meter shortcut')
     ctl('dialog', 'press', 'Close')
-    poll(lambda: not [d for d in dialogs() if d['title'] == 'Norvane System Status'], 'the dialog closed')
 
     # 4 without a Meter Bar Tab shortcut: the question; No leaves it at that.
     install(['MeterBar=Battery', 'TopBarMeterAction=4'])
@@ -164,13 +234,21 @@ def case_taps():
     tap_bar()
     poll(lambda: any('Meter Bar' in ' '.join(d['texts']) for d in dialogs()), 'the question about the Meter Bar')
     ctl('dialog', 'press', 'No')
+    # 4 with one: the shortcut starts.
+    install(['MeterBar=Battery', 'TopBarMeterAction=4'],
+            ['[Tab2]', 'Name=Meter Bar', 'UniqueID=2', 'SpecialType=7', r'Shortcut1=\Windows\Notes.exe'])
+    wait_revealed('taps-shortcut-bar', 100, 'the bar before the Meter Bar shortcut')
+    (drive() / 'windows' / 'device.log').write_text('')
+    tap_bar()
+    poll(lambda: any(l.startswith('Notes.exe|') for l in log_lines()), 'the Meter Bar Tab\'s shortcut started',
+         show=log_lines)
+    ctl('close', next(w['title'] for w in windows() if w['process'] == 'Notes.exe'), check=False)
 
     # 2: the task manager.
     install(['MeterBar=Battery', 'TopBarMeterAction=2'])
     wait_revealed('taps-tm-bar', 100, 'the bar before the task manager')
     tap_bar()
-    poll(lambda: any(w['cls'] == 'NorvaneTaskManager'
-                     for w in parse_windows(ctl('windows'))['windows']), 'the task manager popup')
+    poll(lambda: any(w['cls'] == 'NorvaneTaskManager' for w in windows()), 'the task manager popup')
 
 
 if __name__ == '__main__':
