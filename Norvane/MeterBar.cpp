@@ -15,6 +15,7 @@
 #include "Settings.h"
 #include "StatusDialog.h"
 #include "StatusSources.h"
+#include "StringLookup.h"
 #include "TextCodec.h"
 #include "TodayItemWindow.h"
 #include "ImageHandles.h"
@@ -51,6 +52,21 @@ MeterBarNames NamesFromTable() {
     return MeterBarNames{Module::Text(barids::kNone), Module::Text(barids::kBattery),
                          Module::Text(barids::kBackupBattery), Module::Text(barids::kMemory),
                          Module::Text(barids::kMainStorage)};
+}
+
+// The names of our own table, whatever the language.
+MeterBarNames OwnNames() {
+    auto own = [](UINT id) {
+        std::wstring text;
+        LoadModuleString(Module::Instance(), id, text);
+        return text;
+    };
+    return MeterBarNames{own(barids::kNone), own(barids::kBattery), own(barids::kBackupBattery),
+                         own(barids::kMemory), own(barids::kMainStorage)};
+}
+
+MeterBarSelection Select(const std::wstring& selection) {
+    return SelectMeterBar(selection, NamesFromTable(), OwnNames());
 }
 
 void RegisterBarClass() {
@@ -110,7 +126,7 @@ void MeterBarWindow::Rebuild(Settings& settings) {
 void MeterBarWindow::SetUp(const std::wstring& selection) {
     m_selection = selection;
     const HWND taskBar = FindWindowW(names::kTaskBarClass, nullptr);
-    const MeterBarSelection chosen = SelectMeterBar(selection, NamesFromTable());
+    const MeterBarSelection chosen = Select(selection);
     m_kind = chosen.kind;
     m_storagePath = chosen.storagePath;
     if (!m_kind) {
@@ -284,10 +300,12 @@ void MeterBarWindow::ShowSelectionMenu(POINT at) {
     if (!menu) {
         return;
     }
-    const std::wstring current = LowerCase(m_selection);
+    // The current choice is checked by what it shows, so that "Battery" is
+    // checked under a language module too.
+    const MeterBarSelection current = Select(m_selection);
     for (size_t i = 0; i < items.size(); ++i) {
         UINT flags = MF_STRING;
-        if (LowerCase(items[i]) == current) {
+        if (SameMeterBarSelection(Select(items[i]), current)) {
             flags |= MF_CHECKED;
         }
         AppendMenuW(menu, flags, i + 1, items[i].c_str());

@@ -39,6 +39,22 @@ MeterBarSelection SelectMeterBar(std::wstring_view selection, const MeterBarName
     return result;
 }
 
+MeterBarSelection SelectMeterBar(std::wstring_view selection, const MeterBarNames& names,
+                                 const MeterBarNames& ownNames) {
+    MeterBarSelection chosen = SelectMeterBar(selection, names);
+    if (chosen.kind == statuskind::kStorageCard) {
+        MeterBarSelection own = SelectMeterBar(selection, ownNames);
+        if (own.kind != statuskind::kStorageCard) {
+            return own;
+        }
+    }
+    return chosen;
+}
+
+bool SameMeterBarSelection(const MeterBarSelection& a, const MeterBarSelection& b) {
+    return a.kind == b.kind && SameText(a.storagePath, b.storagePath);
+}
+
 int MeterBarRevealWidth(int percent, int barWidth) {
     if (barWidth <= 0 || percent <= 0) {
         return 0;

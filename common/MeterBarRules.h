@@ -27,6 +27,16 @@ struct MeterBarSelection {
 // text a storage card whose folder is that text.
 MeterBarSelection SelectMeterBar(std::wstring_view selection, const MeterBarNames& names);
 
+// The same with a language module's names first and the plug-in's own names
+// after them: the setting's default ("Battery") and a choice saved before the
+// language changed keep their meaning, rather than naming a card.
+MeterBarSelection SelectMeterBar(std::wstring_view selection, const MeterBarNames& names,
+                                 const MeterBarNames& ownNames);
+
+// Whether two selections show the same thing (the card folders compared
+// without regard to case): the menu's check mark.
+bool SameMeterBarSelection(const MeterBarSelection& a, const MeterBarSelection& b);
+
 // The width of the revealed part: percent of the bar's width, rounded down,
 // held to 0..width (a status source never reports more than 100, but a bad
 // reading must not draw beyond the bar).

@@ -42,6 +42,31 @@ TEST(MeterBarRules, AnyOtherTextIsTheFolderOfACard) {
     EXPECT_EQ(SelectMeterBar(L"Battery", german).kind, statuskind::kStorageCard);
 }
 
+TEST(MeterBarRules, UnderALanguageModuleTheOwnNamesStillCount) {
+    const MeterBarNames german{L"Keine", L"Akku", L"Reserveakku", L"Speicher", L"Hauptspeicher"};
+    // The default and a choice saved in English keep their kinds; the
+    // translated names select theirs; anything else is a card.
+    EXPECT_EQ(SelectMeterBar(L"Battery", german, kNames).kind, statuskind::kBattery);
+    EXPECT_EQ(SelectMeterBar(L"main storage", german, kNames).kind, statuskind::kMainStorage);
+    EXPECT_EQ(SelectMeterBar(L"None", german, kNames).kind, 0u);
+    EXPECT_EQ(SelectMeterBar(L"speicher", german, kNames).kind, statuskind::kMemory);
+    const MeterBarSelection card = SelectMeterBar(L"\\Speicherkarte", german, kNames);
+    EXPECT_EQ(card.kind, statuskind::kStorageCard);
+    EXPECT_EQ(card.storagePath, L"\\Speicherkarte");
+
+    // The check mark goes by what is shown.
+    EXPECT_TRUE(SameMeterBarSelection(SelectMeterBar(L"Akku", german, kNames),
+                                      SelectMeterBar(L"battery", german, kNames)));
+    EXPECT_TRUE(SameMeterBarSelection(SelectMeterBar(L"\\storage card", german, kNames),
+                                      SelectMeterBar(L"\\Storage Card", german, kNames)));
+    EXPECT_FALSE(SameMeterBarSelection(SelectMeterBar(L"\\Storage Card", german, kNames),
+                                       SelectMeterBar(L"\\Storage Card 2", german, kNames)));
+    EXPECT_FALSE(SameMeterBarSelection(SelectMeterBar(L"Memory", german, kNames),
+                                       SelectMeterBar(L"Main Storage", german, kNames)));
+    EXPECT_TRUE(
+        SameMeterBarSelection(SelectMeterBar(L"", german, kNames), SelectMeterBar(L"keine", german, kNames)));
+}
+
 TEST(MeterBarRules, RevealedWidthRoundsDownAndStaysInsideTheBar) {
     EXPECT_EQ(MeterBarRevealWidth(30, 240), 72);
     EXPECT_EQ(MeterBarRevealWidth(80, 480), 384);
