@@ -7,8 +7,10 @@ its links, the Meter Bar Tab's question).
 
 The bar is found on screenshots by the green of its revealed part in the top
 rows of the task bar."""
+import functools
 import os
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[3] / 'device' / 'tests'))
@@ -29,6 +31,15 @@ METER = r'meter:\Windows\meters\battery-default\meter.ini'
 STATUS_TITLE = 'Norvane System Status'
 
 
+STARTED = time.monotonic()
+
+
+def step(text):
+    """Prints where the case stands, so that a timeout shows it."""
+    print(f'{time.monotonic() - STARTED:6.1f} s  {text}', flush=True)
+
+
+@functools.lru_cache(maxsize=None)
 def drive():
     return Path(ctl('path').strip())
 
@@ -160,6 +171,7 @@ def case_bar():
         ctl('rotate', '0')
     wait_revealed('battery-80-portrait', 80, 'the bar back in portrait')
 
+    step('the card')
     install([r'MeterBar=\Storage Card', 'TopBarMeterAction=0'])
     wait_revealed('no-card', 0, 'an empty bar without the card')
     ctl('card', 'insert', 'Storage Card')
@@ -174,11 +186,12 @@ def case_bar():
 
 
 def case_taps():
-    """Each TopBarMeterAction, tapped on the device, and a meter shortcut's tap."""
+    """TopBarMeterAction 1, 4 and 2, tapped on the device."""
     ctl('battery', '100', '--ac')
     ctl('memory', '50')
     # 1: the menu, with the current choice checked and the card; Memory becomes
     # MeterBar and the bar shows the free memory.
+    step('action 1')
     install(['MeterBar=Battery', 'TopBarMeterAction=1'])
     wait_revealed('taps-battery', 100, 'the full bar on AC')
     ctl('card', 'insert', 'Storage Card')
@@ -196,7 +209,39 @@ def case_taps():
     poll(lambda: 'MeterBar=Memory' in read_settings_text(settings_path()), 'the choice saved in Norvane.ini')
     wait_revealed('taps-memory', 50, 'the bar at the free memory after the choice')
 
-    # 3: the status dialog with its figures and links; the task bar's "ok" closes it.
+    # 4 without a Meter Bar Tab shortcut: the question; No leaves it at that.
+    step('action 4, the question')
+    install(['MeterBar=Battery', 'TopBarMeterAction=4'])
+    wait_revealed('taps-question-bar', 100, 'the bar before the question')
+    tap_bar()
+    poll(lambda: any('Meter Bar' in ' '.join(d['texts']) for d in dialogs()), 'the question about the Meter Bar')
+    ctl('dialog', 'press', 'No')
+    # 4 with one: the shortcut starts.
+    step('action 4, the shortcut')
+    install(['MeterBar=Battery', 'TopBarMeterAction=4'],
+            ['[Tab2]', 'Name=Meter Bar', 'UniqueID=2', 'SpecialType=7', r'Shortcut1=\Windows\Notes.exe'])
+    wait_revealed('taps-shortcut-bar', 100, 'the bar before the Meter Bar shortcut')
+    (drive() / 'windows' / 'device.log').write_text('')
+    tap_bar()
+    poll(lambda: any(l.startswith('Notes.exe|') for l in log_lines()), 'the Meter Bar Tab\'s shortcut started',
+         show=log_lines)
+    notes = poll(lambda: [w for w in windows() if w['process'] == 'Notes.exe'], 'the Notes window')[0]
+    ctl('close', notes['title'])
+
+    # 2: the task manager.
+    step('action 2')
+    install(['MeterBar=Battery', 'TopBarMeterAction=2'])
+    wait_revealed('taps-tm-bar', 100, 'the bar before the task manager')
+    tap_bar()
+    poll(lambda: any(w['cls'] == 'NorvaneTaskManager' for w in windows()), 'the task manager popup')
+    tap_bar()
+    poll(lambda: not any(w['cls'] == 'NorvaneTaskManager' for w in windows()), 'the task manager closed again')
+
+
+def case_dialog():
+    """TopBarMeterAction 3: the status dialog with its figures and links; the
+    task bar's "ok" closes it. A meter shortcut's tap opens it too."""
+    ctl('battery', '100', '--ac')
     install(['MeterBar=Battery', 'TopBarMeterAction=3'])
     wait_revealed('taps-dialog-bar', 100, 'the bar before the dialog')
     tap_bar()
@@ -206,6 +251,7 @@ def case_taps():
     expect(dialog['rect'][1] > 0 and dialog['rect'][3] < screen[1] and dialog['rect'][2] == screen[0],
            f'the dialog fills the screen between the bars: {dialog["rect"]}')
     shot('status-dialog')
+    step('the links')
     follow_link('Show Memory Settings', 'ctlpnl.exe|cplmain.cpl,4,0')
     # The power page is the power program where the device has one, else the
     # control panel's applet 3.
@@ -223,32 +269,11 @@ def case_taps():
     poll(lambda: not status_dialog(), 'the dialog closed by the task bar\'s ok')
 
     # A meter shortcut with MeterTap 0 opens the same dialog.
+    step('the meter shortcut')
     it = item()
     ctl('tap', it['x'] + it['w'] // 2, it['y'] + it['h'] - 12)
     poll(status_dialog, 'the status dialog from the meter shortcut')
     ctl('dialog', 'press', 'Close')
-
-    # 4 without a Meter Bar Tab shortcut: the question; No leaves it at that.
-    install(['MeterBar=Battery', 'TopBarMeterAction=4'])
-    wait_revealed('taps-question-bar', 100, 'the bar before the question')
-    tap_bar()
-    poll(lambda: any('Meter Bar' in ' '.join(d['texts']) for d in dialogs()), 'the question about the Meter Bar')
-    ctl('dialog', 'press', 'No')
-    # 4 with one: the shortcut starts.
-    install(['MeterBar=Battery', 'TopBarMeterAction=4'],
-            ['[Tab2]', 'Name=Meter Bar', 'UniqueID=2', 'SpecialType=7', r'Shortcut1=\Windows\Notes.exe'])
-    wait_revealed('taps-shortcut-bar', 100, 'the bar before the Meter Bar shortcut')
-    (drive() / 'windows' / 'device.log').write_text('')
-    tap_bar()
-    poll(lambda: any(l.startswith('Notes.exe|') for l in log_lines()), 'the Meter Bar Tab\'s shortcut started',
-         show=log_lines)
-    ctl('close', next(w['title'] for w in windows() if w['process'] == 'Notes.exe'), check=False)
-
-    # 2: the task manager.
-    install(['MeterBar=Battery', 'TopBarMeterAction=2'])
-    wait_revealed('taps-tm-bar', 100, 'the bar before the task manager')
-    tap_bar()
-    poll(lambda: any(w['cls'] == 'NorvaneTaskManager' for w in windows()), 'the task manager popup')
 
 
 if __name__ == '__main__':
