@@ -8,6 +8,8 @@
 #include "DeviceSupport.h"
 #include "TodayApi.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cwchar>
 #include <map>
@@ -356,6 +358,52 @@ HWND HandleFromText(const std::wstring& text) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(text.c_str(), nullptr, 10)));
 }
 
+// The controls of a window (the foreground window by default) with their items,
+// read by the hook from inside the window's process; see AgentHook.cpp for the
+// lines.
+int ListControls(HWND window) {
+    if (!window)
+        window = GetForegroundWindow();
+    if (!window || !IsWindow(window))
+        return Fail(L"no foreground window");
+    HMODULE hook = LoadLibraryW(L"C:\\Windows\\DeviceAgentHook.dll");
+    auto proc = hook ? reinterpret_cast<HOOKPROC>(GetProcAddress(hook, "AgentDialogHook")) : nullptr;
+    if (!proc)
+        return Fail(L"cannot load DeviceAgentHook.dll");
+    const UINT query = RegisterWindowMessageW(L"NorvaneDeviceAgent_DialogQuery");
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const unsigned long request = GetCurrentProcessId();
+    const std::wstring answer = L"C:\\Windows\\Temp\\agent-dialog-" + std::to_wstring(request) + L".txt";
+    DeleteFileW(answer.c_str());
+    HHOOK installed = SetWindowsHookExW(WH_CALLWNDPROC, proc, hook, thread);
+    if (!installed)
+        return Fail(L"cannot hook the window's thread");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, query, request, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    UnhookWindowsHookEx(installed);
+    const std::vector<std::wstring> lines = TakeLines(answer);
+    if (lines.empty())
+        return Fail(L"the window did not answer the query");
+    for (const auto& line : lines)
+        if (!line.empty())
+            Report(line);
+    return 0;
+}
+
+// Types text as the keyboard would, one character at a time.
+void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT input[2]{};
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wScan = c;
+        input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+        Sleep(15);
+    }
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -495,6 +543,38 @@ int wmain(int argc, wchar_t** argv) {
         return ListMenus();
     if (command == L"dialogs")
         return ListDialogs();
+    if (command == L"controls")
+        return ListControls(args.size() > 1 ? HandleFromText(args[1]) : nullptr);
+    if (command == L"scroll-to") {
+        // scroll-to HWND INDEX: brings an item of a list into view (no selection).
+        HWND control = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        if (!control || !IsWindow(control))
+            return Fail(L"no such control");
+        const int index = number(2);
+        wchar_t cls[64] = L"";
+        GetClassNameW(control, cls, 64);
+        const std::wstring name = LowerCase(cls);
+        if (name == L"syslistview32")
+            SendMessageW(control, LVM_ENSUREVISIBLE, index, FALSE);
+        else if (name == L"combobox")
+            SendMessageW(control, CB_SETTOPINDEX, index, 0);
+        else
+            SendMessageW(control, LB_SETTOPINDEX, index, 0);
+        return 0;
+    }
+    if (command == L"select-all") {
+        HWND control = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        if (!control || !IsWindow(control))
+            return Fail(L"no such control");
+        SendMessageW(control, EM_SETSEL, 0, -1);
+        return 0;
+    }
+    if (command == L"type") {
+        if (args.size() < 2)
+            return Fail(L"usage: type TEXT");
+        TypeText(args[1]);
+        return 0;
+    }
     if (command == L"click") {
         // click HWND: BM_CLICK to a button of any process.
         HWND button = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
