@@ -124,7 +124,7 @@ def palette(w, h):
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    page = (0.83, 0.82, 0.78)  # the dialog face the logo stands on
+    page = (1.0, 1.0, 1.0)  # the white of the pages the logo stands on
     with tempfile.TemporaryDirectory() as tmp:
         for rid, size in ((261, 24), (213, 56), (251, 112)):
             rgb = render(size, logo_sample, page)

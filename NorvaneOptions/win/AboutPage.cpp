@@ -26,7 +26,12 @@ INT_PTR AboutPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (item->CtlID != IDC_ABOUT_LOGO) {
             return FALSE;
         }
-        FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
+        // The page's own background around the picture.
+        HBRUSH background = reinterpret_cast<HBRUSH>(SendMessageW(m_hwnd, WM_CTLCOLORSTATIC,
+                                                                  reinterpret_cast<WPARAM>(item->hDC),
+                                                                  reinterpret_cast<LPARAM>(item->hwndItem)));
+        FillRect(item->hDC, &item->rcItem,
+                 background != nullptr ? background : GetSysColorBrush(COLOR_WINDOW));
         if (!m_logo.IsEmpty()) {
             const int width = item->rcItem.right - item->rcItem.left;
             const int height = item->rcItem.bottom - item->rcItem.top;

@@ -217,6 +217,7 @@ void ImageChooser::OnInit() {
         folder = stored;
     }
     ShowFolder(folder);
+    SetFocus(m_grid);
 }
 
 void ImageChooser::ShowFolder(const std::wstring& folder) {
@@ -324,6 +325,17 @@ void ImageChooser::UpdateScroll() {
     m_scroll = std::max(0, std::min(m_scroll, total - static_cast<int>(client.bottom)));
     info.nPos = m_scroll;
     SetScrollInfo(m_grid, SB_VERT, &info, TRUE);
+}
+
+void ImageChooser::ScrollIntoView(int index) {
+    RECT client{};
+    GetClientRect(m_grid, &client);
+    const RECT cell = CellRect(index);
+    if (cell.top < 0) {
+        Scroll(m_scroll + cell.top - ScaleY(4));
+    } else if (cell.bottom > client.bottom) {
+        Scroll(m_scroll + cell.bottom - client.bottom + ScaleY(4));
+    }
 }
 
 void ImageChooser::Scroll(int position) {
@@ -441,7 +453,7 @@ INT_PTR ImageChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     switch (message) {
     case WM_INITDIALOG:
         OnInit();
-        return TRUE;
+        return FALSE; // the focus is on the grid
     case WM_SIZE:
         m_anchors.Apply(LOWORD(lParam), HIWORD(lParam));
         return TRUE;

@@ -73,6 +73,7 @@ private:
     int EntryAt(POINT point) const;
     RECT CellRect(int index) const;
     void Scroll(int position);
+    void ScrollIntoView(int index);
 
     OptionsApp& m_app;
     ImageMode m_mode;

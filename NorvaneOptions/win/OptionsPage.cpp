@@ -120,13 +120,23 @@ void OptionsPage::OnInit() {
 }
 
 void OptionsPage::OnResize(int width, int height) {
+    FitListColumn();
+}
+
+void OptionsPage::FitListColumn() {
+    // As wide as the list, or as the longest title (the list then scrolls
+    // sideways): no title is cut short.
     HWND list = Item(IDC_OPTION_LIST);
     if (list == nullptr) {
         return;
     }
+    ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE);
+    const int widest = ListView_GetColumnWidth(list, 0);
     RECT client;
     GetClientRect(list, &client);
-    ListView_SetColumnWidth(list, 0, std::max<int>(16, client.right));
+    if (widest < client.right) {
+        ListView_SetColumnWidth(list, 0, std::max<int>(16, client.right));
+    }
 }
 
 void OptionsPage::SetDescription(const std::wstring& text) {
@@ -166,6 +176,7 @@ void OptionsPage::SelectGroup(int group) {
         item.pszText = const_cast<wchar_t*>(title.c_str());
         ListView_InsertItem(list, &item);
     }
+    FitListColumn();
 }
 
 void OptionsPage::SelectOption(int index) {

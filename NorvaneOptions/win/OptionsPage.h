@@ -43,6 +43,7 @@ private:
     void DrawSwatch(const DRAWITEMSTRUCT& item);
     void DrawPicture(const DRAWITEMSTRUCT& item);
     void SetDescription(const std::wstring& text);
+    void FitListColumn();
 
     std::span<const OptionDescriptor> m_options;
     int m_group = -1;

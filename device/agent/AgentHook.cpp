@@ -217,15 +217,20 @@ RECT ToScreen(HWND hwnd, RECT r) {
     return r;
 }
 
-// An item's rectangle in screen pixels when any of it lies in the control's
-// client area, else an empty one.
-RECT VisiblePart(HWND control, RECT item) {
+// The part of an item's rectangle that lies in the control's client area, in
+// screen pixels (empty when none does); whole tells whether all of it does.
+RECT VisiblePart(HWND control, RECT item, bool* whole = nullptr) {
     RECT client{};
     GetClientRect(control, &client);
     RECT seen{};
+    if (whole != nullptr)
+        *whole = false;
     if (!IntersectRect(&seen, &client, &item))
         return RECT{};
-    return ToScreen(control, item);
+    // Whole: all of its height can be seen (a wide item may run on sideways).
+    if (whole != nullptr)
+        *whole = seen.top == item.top && seen.bottom == item.bottom;
+    return ToScreen(control, seen);
 }
 
 void Add(std::wstring& flags, const wchar_t* flag) {
@@ -243,13 +248,15 @@ struct DialogReport {
     }
 };
 
-void ReportItem(DialogReport& report, HWND control, int index, bool selected, RECT rect,
+// FLAGS: "selected", "visible" (the item's whole height can be seen), "partly"
+// (only a part of it can); RECT is always the part that can be seen.
+void ReportItem(DialogReport& report, HWND control, int index, bool selected, RECT rect, bool whole,
                 const std::wstring& text) {
     std::wstring flags;
     if (selected)
         Add(flags, L"selected");
     if (rect.right > rect.left)
-        Add(flags, L"visible");
+        Add(flags, whole ? L"visible" : L"partly");
     report.Line(L"item|" + Handle(control) + L"|" + std::to_wstring(index) + L"|" +
                 (flags.empty() ? L"-" : flags) + L"|" + Rect(rect) + L"|" + FieldText(text));
 }
@@ -270,10 +277,11 @@ void ReportListBoxItems(DialogReport& report, HWND control, HWND list, bool show
     for (int i = 0; i < count; ++i) {
         RECT item{};
         RECT where{};
+        bool whole = false;
         if (shown && SendMessageW(list, LB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)) != LB_ERR)
-            where = VisiblePart(list, item);
+            where = VisiblePart(list, item, &whole);
         const bool selected = multiple ? SendMessageW(list, LB_GETSEL, i, 0) > 0 : i == current;
-        ReportItem(report, control, i, selected, where, ListBoxText(list, i));
+        ReportItem(report, control, i, selected, where, whole, ListBoxText(list, i));
     }
 }
 
@@ -336,13 +344,14 @@ void ReportControl(DialogReport& report, HWND hwnd) {
             item.cchTextMax = 512;
             SendMessageW(hwnd, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
             RECT bounds{};
-            bounds.left = LVIR_BOUNDS;
+            bounds.left = LVIR_LABEL;
             RECT where{};
+            bool whole = false;
             if (SendMessageW(hwnd, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&bounds)))
-                where = VisiblePart(hwnd, bounds);
+                where = VisiblePart(hwnd, bounds, &whole);
             const bool selected =
                 (SendMessageW(hwnd, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) != 0;
-            ReportItem(report, hwnd, i, selected, where, itemText);
+            ReportItem(report, hwnd, i, selected, where, whole, itemText);
         }
     } else if (lower == L"systabcontrol32") {
         const int count = static_cast<int>(SendMessageW(hwnd, TCM_GETITEMCOUNT, 0, 0));
@@ -356,9 +365,10 @@ void ReportControl(DialogReport& report, HWND hwnd) {
             SendMessageW(hwnd, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
             RECT bounds{};
             RECT where{};
+            bool whole = false;
             if (SendMessageW(hwnd, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&bounds)))
-                where = VisiblePart(hwnd, bounds);
-            ReportItem(report, hwnd, i, i == current, where, itemText);
+                where = VisiblePart(hwnd, bounds, &whole);
+            ReportItem(report, hwnd, i, i == current, where, whole, itemText);
         }
     } else if (lower == L"msctls_trackbar32") {
         RECT thumb{};

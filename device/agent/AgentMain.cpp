@@ -406,6 +406,71 @@ void TypeText(const std::wstring& text) {
 
 } // namespace
 
+namespace {
+
+int RunCommand(const std::vector<std::wstring>& args);
+
+// The agent as a server: every command of the control tool costs a Wine
+// process start otherwise. Requests are files in a folder: NAME.req holds the
+// arguments (UTF-8, one a line); the answer goes to NAME.out and the exit code
+// to NAME.done. A file "alive" is touched every second; "quit.req" ends it.
+int Serve(const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring alive = folder + L"\\alive";
+    DWORD lastBeat = 0;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (GetTickCount() - lastBeat >= 1000) {
+            UniqueHandle beat(CreateFileW(alive.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, CREATE_ALWAYS, 0, nullptr));
+            const std::string pid = std::to_string(GetCurrentProcessId());
+            DWORD written = 0;
+            if (beat)
+                WriteFile(beat.Get(), pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+            lastBeat = GetTickCount();
+        }
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((folder + L"\\*.req").c_str(), &found);
+        std::vector<std::wstring> requests;
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                requests.push_back(found.cFileName);
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        for (const std::wstring& name : requests) {
+            const std::wstring base = folder + L"\\" + name.substr(0, name.size() - 4);
+            std::vector<std::wstring> lines = TakeLines(folder + L"\\" + name);
+            if (name == L"quit.req") {
+                DeleteFileW(alive.c_str());
+                return 0;
+            }
+            while (!lines.empty() && lines.back().empty())
+                lines.pop_back();
+            g_out = base + L".out";
+            DeleteFileW(g_out.c_str());
+            const int code = lines.empty() ? Fail(L"no command") : RunCommand(lines);
+            g_out.clear();
+            const std::wstring done = base + L".done";
+            UniqueHandle file(
+                CreateFileW((done + L".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            const std::string text = std::to_string(code);
+            DWORD written = 0;
+            if (file)
+                WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+            file.Reset();
+            MoveFileExW((done + L".tmp").c_str(), done.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, requests.empty() ? 10 : 0, QS_ALLINPUT);
+    }
+}
+
+} // namespace
+
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::wstring> args;
     for (int i = 1; i < argc; ++i) {
@@ -415,6 +480,14 @@ int wmain(int argc, wchar_t** argv) {
         }
         args.push_back(argv[i]);
     }
+    if (args.size() == 2 && args[0] == L"--serve")
+        return Serve(args[1]);
+    return RunCommand(args);
+}
+
+namespace {
+
+int RunCommand(const std::vector<std::wstring>& args) {
     if (args.empty())
         return Fail(L"no command");
     const std::wstring command = args[0];
@@ -584,3 +657,5 @@ int wmain(int argc, wchar_t** argv) {
     }
     return Fail(L"unknown command " + command);
 }
+
+} // namespace
