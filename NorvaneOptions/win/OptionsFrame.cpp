@@ -80,8 +80,9 @@ bool OptionsFrame::Create(int showCommand) {
     // The task bar's "ok" saves, as the frame's own OK does.
     SHINITDLGINFO done{SHIDIM_FLAGS, m_hwnd, SHIDIF_DONEBUTTON};
     SHInitDialog(&done);
-    ShowWindow(m_hwnd, showCommand);
-    UpdateWindow(m_hwnd);
+    // Shown once its sheet is in place (kBuildSheetMessage), so that the empty
+    // frame never flashes up first.
+    m_showCommand = showCommand;
     return true;
 }
 
@@ -179,10 +180,14 @@ void OptionsFrame::BuildSheet() {
     m_sheet = std::make_unique<OptionsSheet>(m_app, *this, initialTab);
     if (m_sheet->Create(m_hwnd) == nullptr) {
         m_sheet.reset();
-        return;
+    } else {
+        LayoutSheet();
     }
-    LayoutSheet();
-    SetFocus(m_sheet->Handle());
+    ShowWindow(m_hwnd, m_showCommand);
+    UpdateWindow(m_hwnd);
+    if (m_sheet) {
+        SetFocus(m_sheet->Handle());
+    }
 }
 
 void OptionsFrame::SheetReady(HWND sheet) {

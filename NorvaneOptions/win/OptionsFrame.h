@@ -26,7 +26,8 @@ public:
     OptionsFrame(const OptionsFrame&) = delete;
     OptionsFrame& operator=(const OptionsFrame&) = delete;
 
-    // Creates and shows the frame; the sheet follows at kBuildSheetMessage.
+    // Creates the frame; at kBuildSheetMessage it builds the sheet and shows
+    // itself with the show command.
     bool Create(int showCommand);
     HWND Handle() const { return m_hwnd; }
     OptionsSheet* Sheet() const { return m_sheet.get(); }
@@ -65,6 +66,7 @@ private:
     HACCEL m_accelerators = nullptr;
     std::unique_ptr<OptionsSheet> m_sheet;
     bool m_quitOnDestroy = true;
+    int m_showCommand = SW_SHOWNORMAL;
     bool m_ending = false;
 };
 
