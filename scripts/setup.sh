@@ -3,7 +3,7 @@
 # Debian 12 machine (as root). Quick when everything is already there.
 set -euo pipefail
 pkgs=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth x11-utils
-      imagemagick fonts-wine googletest clang libclang-rt-14-dev python3 util-linux xdotool)
+      imagemagick fonts-wine googletest clang libclang-rt-14-dev llvm-14 python3 util-linux xdotool)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

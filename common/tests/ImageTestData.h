@@ -14,8 +14,8 @@ namespace norvane::testing {
 
 // The fixture folder beside this header. Under Wine the Linux root is Z:.
 inline std::wstring ImageDataPath(const std::string& name) {
-    std::string here = __FILE__;
-    std::string folder = here.substr(0, here.find_last_of("/\\") + 1) + "data/";
+    // The build gives the folder: __FILE__ is relative when ccache rewrites paths.
+    std::string folder = NORVANE_IMAGE_DATA_DIR;
 #ifdef _WIN32
     if (!folder.empty() && folder[0] == '/')
         folder = "Z:" + folder;

@@ -10,8 +10,8 @@ namespace {
 
 // The image fixtures of the common tests (written by ImageMagick).
 std::wstring FixturePath(const char* name) {
-    std::string here = __FILE__;
-    std::string path = here.substr(0, here.find_last_of("/\\") + 1) + "../../common/tests/data/" + name;
+    // The build gives the folder: __FILE__ is relative when ccache rewrites paths.
+    std::string path = std::string(NORVANE_IMAGE_DATA_DIR) + name;
     if (!path.empty() && path[0] == '/')
         path = "Z:" + path;
     std::wstring wide(path.begin(), path.end());
@@ -115,7 +115,7 @@ TEST_F(ImagingTest, BufferStaysTheCallersAndDecodesTheSame) {
     std::vector<BYTE> copy = png;
     IImage* image = nullptr;
     ASSERT_EQ(m_factory->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()),
-                                              BufferDisposalFlagNone, &image),
+                                               BufferDisposalFlagNone, &image),
               S_OK);
     EXPECT_EQ(png, copy);
     std::vector<DWORD> got = DrawInto32(image, 150, 9, true);
@@ -133,7 +133,7 @@ TEST_F(ImagingTest, DrawOntoAnOrdinaryBitmapBlendsWithAlpha) {
     std::vector<BYTE> expected = ReadAll(FixturePath("im32_png.rgba"));
     IImage* image = nullptr;
     ASSERT_EQ(m_factory->CreateImageFromBuffer(png.data(), static_cast<UINT>(png.size()),
-                                              BufferDisposalFlagNone, &image),
+                                               BufferDisposalFlagNone, &image),
               S_OK);
     HDC screen = GetDC(nullptr);
     BITMAPINFO bmi{};
