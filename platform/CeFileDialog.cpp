@@ -135,11 +135,19 @@ void Layout(HWND dialog) {
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
+    // The labels' own widths, so that they show whole at any size of font.
+    int labelWidth = 0;
+    for (int id : {kNameLabel, kTypeLabel}) {
+        wchar_t text[32] = L"";
+        GetDlgItemTextW(dialog, id, text, 32);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
+        labelWidth = std::max<int>(labelWidth, extent.cx + metrics.tmAveCharWidth);
+    }
     SelectObject(dc, old);
     ReleaseDC(dialog, dc);
     const int line = metrics.tmHeight + 8;
-    const int gap = 4;
-    const int labelWidth = std::max<int>(metrics.tmAveCharWidth * 7, 40);
+    const int gap = std::max<int>(4, metrics.tmAveCharWidth / 2);
     int y = gap;
     auto* state = reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (state != nullptr && state->save) {

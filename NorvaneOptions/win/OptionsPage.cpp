@@ -88,17 +88,13 @@ OptionContext OptionsPage::Context() {
 void OptionsPage::OnInit() {
     m_smallestHeight = ScaleY(16);
     m_largestExtraWidth = ScaleX(20);
-    const bool landscape = IsLandscapeScreen();
     m_anchors.Add(IDC_OPTION_GROUP, kStretchRight);
     m_anchors.Add(IDC_OPTION_DESCRIPTION, kStretchRight);
     m_anchors.Add(IDC_OPTION_CHECK, kStretchRight);
     m_anchors.Add(IDC_OPTION_CHOICE, kStretchRight);
     m_anchors.Add(IDC_OPTION_TEXT, kStretchRight);
     m_anchors.Add(IDC_OPTION_BROWSE, kMoveRight);
-    m_anchors.Add(IDC_OPTION_LIST, (landscape ? 0u : kStretchRight) | kStretchDown);
-    if (landscape) {
-        m_anchors.Add(IDC_OPTION_COLOR, 0);
-    }
+    m_anchors.Add(IDC_OPTION_LIST, kStretchRight | kStretchDown);
 
     SetDlgItemTextW(m_hwnd, IDC_OPTION_BROWSE, App().Text(IDS_BROWSE_BUTTON).c_str());
     SetDlgItemTextW(m_hwnd, IDC_OPTION_COLOR, App().Text(IDS_COLOR_BUTTON).c_str());
@@ -124,18 +120,27 @@ void OptionsPage::OnResize(int width, int height) {
 }
 
 void OptionsPage::FitListColumn() {
-    // As wide as the list, or as the longest title (the list then scrolls
-    // sideways): no title is cut short.
+    // As wide as the list, unless a title needs more: then the list scrolls
+    // sideways rather than cutting the title short.
     HWND list = Item(IDC_OPTION_LIST);
     if (list == nullptr) {
         return;
     }
-    ListView_SetColumnWidth(list, 0, LVSCW_AUTOSIZE);
-    const int widest = ListView_GetColumnWidth(list, 0);
     RECT client;
     GetClientRect(list, &client);
-    if (widest < client.right) {
-        ListView_SetColumnWidth(list, 0, std::max<int>(16, client.right));
+    int widest = 0;
+    const int count = ListView_GetItemCount(list);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        ListView_GetItemText(list, i, 0, text, 256);
+        widest = std::max(widest, ListView_GetStringWidth(list, text));
+    }
+    // The text's own margins inside its column.
+    const int needed = widest + ScaleX(8);
+    ListView_SetColumnWidth(list, 0, std::max<int>(needed, client.right));
+    GetClientRect(list, &client);
+    if (needed <= client.right) {
+        ListView_SetColumnWidth(list, 0, client.right);
     }
 }
 

@@ -384,8 +384,10 @@ def case_landscape_places():
     start_options()
     wait_frame()
     c = controls()
-    expect(c[1005]['rect'][2] < c[1006]['rect'][0], f'Options: the list left of the description: {c[1005]}, {c[1006]}')
-    expect(c[1005]['rect'][1] < c[1006]['rect'][3], 'Options: side by side')
+    list_width = c[1005]['rect'][2] - c[1005]['rect'][0]
+    expect(list_width > 280, f'Options: the list as wide as the screen: {c[1005]}')
+    expect(c[1024]['rect'][2] - c[1024]['rect'][0] > 250, f'Options: the group list too: {c[1024]}')
+    expect(c[1005]['rect'][1] > c[1006]['rect'][3], 'Options: the list under the description')
     ctl('dialog', 'tab', 'Tabs')
     c = controls()
     expect(c[1048]['text'] == 'Name:', f'Tabs: the short label in landscape: {c[1048]["text"]}')
