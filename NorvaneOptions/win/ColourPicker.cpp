@@ -102,7 +102,7 @@ void ColourPicker::OnInit() {
                              client.bottom - tabsHeight, client.right, tabsHeight, m_hwnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_COLOR_TABS)), m_app.Instance(),
                              nullptr);
-    SendMessageW(m_tabs, WM_SETFONT, SendMessageW(m_hwnd, WM_GETFONT, 0, 0), FALSE);
+    SendMessageW(m_tabs, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(m_hwnd, m_fonts)), FALSE);
     const std::wstring names[] = {m_app.Text(IDS_RGB_VALUES), m_app.Text(IDS_PICKER)};
     for (int i = 0; i < 2; ++i) {
         TCITEMW item{};
@@ -110,6 +110,9 @@ void ColourPicker::OnInit() {
         item.pszText = const_cast<wchar_t*>(names[i].c_str());
         SendMessageW(m_tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
+    // The tabs take the strip's whole height (less the lift of the selected
+    // one), so that no empty page frame shows above them.
+    SendMessageW(m_tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(0, tabsHeight - ScaleX(2)));
     LoadJpegResource(m_app.Instance(), ScaleX(1) > 1 ? IDJ_PALETTE_LARGE : IDJ_PALETTE, m_palette);
     m_stripFont = m_fonts.Add(CreateFontW(-ScaleX(12), 0, 0, 0, 600, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0,
                                           0, CLEARTYPE_QUALITY, 0, L"Tahoma"));

@@ -27,6 +27,14 @@ void DialogFonts::Clear() {
         DeleteObject(font);
     }
     m_fonts.clear();
+    m_dialogFont = nullptr;
+}
+
+HFONT FontOf(HWND dialog, const DialogFonts& fonts) {
+    if (fonts.DialogFont() != nullptr) {
+        return fonts.DialogFont();
+    }
+    return reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
 }
 
 bool IsLandscapeScreen() {
@@ -110,9 +118,7 @@ BOOL CALLBACK DoubleChild(HWND child, LPARAM param) {
 } // namespace
 
 void DoubleDialog(HWND dialog, DialogFonts& fonts) {
-    if (HFONT font = fonts.Add(DoubledFont(dialog))) {
-        SendMessageW(dialog, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    }
+    fonts.SetDialogFont(DoubledFont(dialog));
     DoubleState state{dialog, &fonts};
     EnumChildWindows(dialog, DoubleChild, reinterpret_cast<LPARAM>(&state));
 }

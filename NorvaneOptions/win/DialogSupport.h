@@ -24,10 +24,19 @@ public:
     HFONT Add(HFONT font);
     void Clear();
     std::size_t Count() const { return m_fonts.size(); }
+    // The doubled font of the dialog itself (null when it has none). A dialog
+    // keeps the font of its template whatever WM_SETFONT says, so what it
+    // draws itself or hands to controls it creates asks here (FontOf).
+    HFONT DialogFont() const { return m_dialogFont; }
+    void SetDialogFont(HFONT font) { m_dialogFont = Add(font); }
 
 private:
     std::vector<HFONT> m_fonts;
+    HFONT m_dialogFont = nullptr;
 };
+
+// The font the dialog's own drawing uses: its doubled font, else its own.
+HFONT FontOf(HWND dialog, const DialogFonts& fonts);
 
 // True when the screen is at least as wide as it is high.
 bool IsLandscapeScreen();

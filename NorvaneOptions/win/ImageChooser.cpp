@@ -351,7 +351,7 @@ void ImageChooser::PaintGrid(HDC dc) {
     if (m_entries.empty()) {
         RECT text = client;
         InflateRect(&text, -ScaleX(8), -ScaleY(8));
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(m_hwnd, WM_GETFONT, 0, 0)));
+        HGDIOBJ old = SelectObject(dc, FontOf(m_hwnd, m_fonts));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
         const std::wstring message = m_app.Text(IDS_NO_IMAGES);

@@ -305,9 +305,10 @@ def case_second_start_brings_the_first_forward():
     ctl('key', 'app4')  # Calculator over the options
     poll(lambda: (foreground() or {}).get('cls') != FRAME or None, 'another program in front')
     clear_log()
-    start_options('/target:0:0')
+    # exec returns once the second process has ended: whatever it would have
+    # opened must be there by then.
+    ctl('exec', OPTIONS, '/target:0:0')
     wait_frame()
-    time.sleep(1.0)
     expect(len(frames()) == 1, f'one frame: {frames()}')
     expect(foreground()['cls'] == FRAME, 'the first frame is in front, no message of the second start')
     expect(settings_path().read_bytes() == before, 'nothing written')
