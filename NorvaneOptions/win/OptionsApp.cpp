@@ -104,6 +104,10 @@ bool OptionsApp::LoadSettings(Settings& settings, const std::wstring& path) cons
 }
 
 void OptionsApp::BroadcastSettingsChanged() const {
+    if (m_broadcastHandler) {
+        m_broadcastHandler();
+        return;
+    }
     PostMessageW(HWND_BROADCAST, m_settingsChanged, 0, 0);
 }
 

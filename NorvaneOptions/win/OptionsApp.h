@@ -96,8 +96,10 @@ public:
     // program's display flags.
     bool LoadSettings(Settings& settings, const std::wstring& path = std::wstring()) const;
 
-    // "NorvaneSettingsChanged" to every top-level window.
+    // "NorvaneSettingsChanged" to every top-level window. Tests take it
+    // themselves: other programs' windows on the same desktop would reload.
     void BroadcastSettingsChanged() const;
+    void SetBroadcastHandler(std::function<void()> handler) { m_broadcastHandler = std::move(handler); }
     UINT SettingsChangedMessage() const { return m_settingsChanged; }
 
     // The registry key Software\Tarsel\Norvane under HKEY_LOCAL_MACHINE (tests
@@ -124,6 +126,7 @@ private:
     StringLookup m_strings;
     MessageHandler m_messageHandler;
     FileHandler m_fileHandler;
+    std::function<void()> m_broadcastHandler;
     bool m_trueVgaScaling = false;
     bool m_hiResDisplay = false;
     UINT m_settingsChanged = 0;

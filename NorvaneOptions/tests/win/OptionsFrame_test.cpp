@@ -50,6 +50,7 @@ TEST_F(OptionsFrameTest, SaveWritesTheWorkingSettingsAndMirrorsAutoMinimize) {
     EXPECT_EQ(saved.General.IconSpacing, 5);
     EXPECT_TRUE(saved.General.RunMinimized);
     EXPECT_EQ(MinimizeOnRefresh(), 1u);
+    EXPECT_EQ(m_broadcasts, 1) << "the item is told to reload";
 
     Open();
     Working().General.RunMinimized = false;
@@ -73,6 +74,7 @@ TEST_F(OptionsFrameTest, AFailedSaveKeepsTheSheetOpenWithTheEdits) {
     EXPECT_EQ(Working().General.IconSpacing, 6);
     EXPECT_EQ(SettingsBytes(), before) << "the old file stays whole";
     EXPECT_EQ(MinimizeOnRefresh(), 0xFFFFFFFFu) << "nothing is mirrored for a failed save";
+    EXPECT_EQ(m_broadcasts, 0) << "nor is the item told to reload";
 
     m_environment.files.FailWriteNumber = 0; // space was freed
     m_frame->OnCommand(IDC_SAVE);
@@ -96,6 +98,7 @@ TEST_F(OptionsFrameTest, CloseWithoutSavingAsksAndLeavesTheFile) {
     m_frame->OnCommand(IDC_CLOSE_WITHOUT_SAVING);
     EXPECT_FALSE(FrameOpen());
     EXPECT_EQ(SettingsBytes(), before);
+    EXPECT_EQ(m_broadcasts, 0);
 }
 
 TEST_F(OptionsFrameTest, DisableTrueVgaWritesBothKeysZero) {

@@ -101,6 +101,7 @@ protected:
                 m_answers.pop_front();
                 return answer;
             });
+        m_app.SetBroadcastHandler([this] { ++m_broadcasts; });
         m_app.SetFileHandler([this](HWND, const FileRequest& request, std::wstring& path) {
             m_fileRequests.push_back(request);
             if (m_paths.empty()) {
@@ -152,6 +153,7 @@ protected:
     std::vector<ShownMessage> m_messages;
     std::deque<std::wstring> m_paths;
     std::vector<FileRequest> m_fileRequests;
+    int m_broadcasts = 0; // "NorvaneSettingsChanged" posts
 };
 
 // The item's DLL, copied beside the test program (for the built-in pictures).

@@ -26,6 +26,7 @@ TEST_F(SingleEditsTest, SwitchesThatNameNothingWriteNothing) {
             << testing::PrintToString(std::wstring(line));
         EXPECT_EQ(SettingsBytes(), before) << testing::PrintToString(std::wstring(line));
     }
+    EXPECT_EQ(m_broadcasts, 0);
     // The shortcut editor's switches say what is missing.
     m_messages.clear();
     RunSingleEdit(m_app, ParseStartCommand(L"/select:0"), nullptr);
