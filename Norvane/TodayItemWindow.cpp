@@ -11,6 +11,7 @@
 #include "MenuPainter.h"
 #include "Painter.h"
 #include "Module.h"
+#include "SpecialCommands.h"
 #include "TabView.h"
 #include "TodayApi.h"
 
@@ -41,6 +42,17 @@ TodayItemWindow::TodayItemWindow()
     // The tab menu of WM_APP + 15 is the item's owner-drawn menu of a tab's shortcuts.
     m_launcher.Services().chooseFromTabMenu = [this](HWND owner, TabRecord& tab, POINT at) {
         return m_menus.ChooseFromTabMenu(owner, tab, at);
+    };
+    m_launcher.Services().launchHooks.specialCommand = [this](const std::wstring& name,
+                                                              const ShortcutRecord& shortcut, HWND owner) {
+        return m_specials.Run(shortcut, name, owner);
+    };
+    m_capture.Services().storeOptions = [this](const ShortcutRecord& shortcut, int count, int delay,
+                                               int repeatDelay) {
+        StoreCaptureOptions(shortcut, count, delay, repeatDelay);
+    };
+    m_capture.Services().openFolder = [this](const std::wstring& folder) {
+        OpenFolder(folder, &m_settings, m_launcher.Services().launchHooks);
     };
     m_ceShell = LoadLibraryW(names::kCeShellDll);
     DWORD value = 0;
@@ -173,16 +185,17 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             m_launcher.ExecuteTarget(*reinterpret_cast<ShortcutRecord*>(lp));
         }
         return 0;
+    // The special commands send these three and count an answer of 0 as nothing done.
     case appmsg::kTabMenu:
-        m_launcher.ShowTabMenu(static_cast<int>(wp),
-                               POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
-        return 0;
+        return m_launcher.ShowTabMenu(static_cast<int>(wp),
+                                      POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})
+                   ? 1
+                   : 0;
     case appmsg::kJumpToTab:
-        m_launcher.JumpToTab(static_cast<int>(wp));
-        return 0;
+        return m_launcher.JumpToTab(static_cast<int>(wp)) ? 1 : 0;
     case appmsg::kMinMax:
         ToggleMinimized();
-        return 0;
+        return 1;
     case appmsg::kRebuildMeterBar:
         m_meterBar.Rebuild(m_settings);
         return 0;
@@ -273,6 +286,9 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
     case timers::kPostLoadRefresh:
         KillTimer(m_hwnd, id);
         Reload(false);
+        break;
+    case timers::kScreenCapture:
+        m_capture.OnTimer(m_hwnd, id);
         break;
     default:
         // The view's own timers (scrolling the icon area).
@@ -848,6 +864,33 @@ void TodayItemWindow::StartScreenCapture(UINT delayMs) {
     }
 }
 
+void TodayItemWindow::StoreCaptureOptions(const ShortcutRecord& shortcut, int count, int delay,
+                                          int repeatDelay) {
+    // The command holds the shortcut read-only; the record it names is ours.
+    auto store = [&](TabRecord& tab) {
+        for (auto& own : tab.Shortcuts) {
+            if (own.get() == &shortcut) {
+                PropertyList& properties = own->SpecialProperties();
+                properties.Set(specialkey::kCount, std::to_wstring(count));
+                properties.Set(specialkey::kDelay, std::to_wstring(delay));
+                properties.Set(specialkey::kRepeatDelay, std::to_wstring(repeatDelay));
+                return true;
+            }
+        }
+        return false;
+    };
+    bool found = false;
+    for (auto& tab : m_settings.Tabs()) {
+        found = found || store(*tab);
+    }
+    for (int type = 1; type <= kSpecialTabCount && !found; ++type) {
+        found = store(m_settings.SpecialTab(static_cast<SpecialTabType>(type)));
+    }
+    if (found) {
+        SaveSettings();
+    }
+}
+
 void TodayItemWindow::OnDisplaySettingChange() {
     if (m_view) {
         m_view->Relayout();
@@ -887,6 +930,8 @@ void TodayItemWindow::Shutdown() {
     m_softKeys.Restore();
     Step("status.kill");
     KillTimer(m_hwnd, timers::kStatus);
+    KillTimer(m_hwnd, timers::kScreenCapture);
+    m_capture.Cancel();
     Step("taskmanager.destroy");
     m_taskManager.Destroy();
     Step("class.unregister");

@@ -9,7 +9,9 @@
 #include "ItemView.h"
 #include "Launcher.h"
 #include "MessageWindow.h"
+#include "ScreenCapture.h"
 #include "Settings.h"
+#include "SpecialCommandDispatcher.h"
 #include "SubWindows.h"
 #include "WindowBase.h"
 
@@ -58,6 +60,9 @@ public:
     Launcher& GetLauncher() { return m_launcher; }
     // The shortcut, special shortcut and tab context menus.
     ItemMenus& Menus() { return m_menus; }
+    // The special commands and the screen capture they may start.
+    SpecialCommandDispatcher& Specials() { return m_specials; }
+    ScreenCapture& Capture() { return m_capture; }
 
     // Hand-offs from the message window.
     void OnLauncherCode(int code);
@@ -121,6 +126,7 @@ private:
     void EndDrag();
     void OnDragHoverTimer();
     void HidePanelUnlessTodayInFront();
+    void StoreCaptureOptions(const ShortcutRecord& shortcut, int count, int delay, int repeatDelay);
     void Step(const char* step) {
         if (Trace) {
             Trace(step);
@@ -170,6 +176,8 @@ private:
     MeterBarWindow m_meterBar;
     Launcher m_launcher{*this};
     ItemMenus m_menus{*this};
+    ScreenCapture m_capture;
+    SpecialCommandDispatcher m_specials{m_capture};
 };
 
 } // namespace norvane

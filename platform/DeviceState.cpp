@@ -79,6 +79,9 @@ std::wstring ResetMessageName() {
 std::wstring PowerOffMessageName() {
     return WithSuffix(device::kPowerOffMessage);
 }
+std::wstring RotateMessageName() {
+    return WithSuffix(device::kRotateMessage);
+}
 
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
     DWORD value = 0;

@@ -4,6 +4,7 @@
 // device screen, posts registered messages, waits for the shell and reports the
 // device state. Results go to a file given with --out (the virtual desktop does
 // not pass standard output through); the exit code is 0 on success.
+#include "CeShell.h"
 #include "DeviceContract.h"
 #include "DeviceSupport.h"
 #include "TodayApi.h"
@@ -609,19 +610,27 @@ int RunCommand(const std::vector<std::wstring>& args) {
         return 0;
     }
     if (command == L"rotate") {
+        // rotate [DMDO value]: as a program turns the screen (the next quarter
+        // turn when no value is given); reports the orientation and the size.
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
-        if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode))
-            return Fail(L"cannot read the display mode");
-        std::swap(mode.dmPelsWidth, mode.dmPelsHeight);
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-        const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+        mode.dmFields = DM_DISPLAYORIENTATION;
+        if (CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_TEST, nullptr) != DISP_CHANGE_SUCCESSFUL)
+            return Fail(L"cannot read the orientation");
+        DWORD next = mode.dmDisplayOrientation == DMDO_0     ? DMDO_90
+                     : mode.dmDisplayOrientation == DMDO_90  ? DMDO_180
+                     : mode.dmDisplayOrientation == DMDO_180 ? DMDO_270
+                                                             : DMDO_0;
+        if (args.size() > 1)
+            next = static_cast<DWORD>(number(1));
+        mode.dmFields = DM_DISPLAYORIENTATION;
+        mode.dmDisplayOrientation = next;
+        const LONG result = CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_RESET, nullptr);
         if (result != DISP_CHANGE_SUCCESSFUL)
-            return Fail(L"the display cannot change to " + std::to_wstring(mode.dmPelsWidth) + L"x" +
-                        std::to_wstring(mode.dmPelsHeight) + L" (" + std::to_wstring(result) + L")");
-        HWND today = FindWindowW(kTodayClass, nullptr);
-        if (today)
-            PostMessageW(today, WM_DISPLAYCHANGE, 32, MAKELPARAM(mode.dmPelsWidth, mode.dmPelsHeight));
+            return Fail(L"the screen did not turn (" + std::to_wstring(result) + L"); see the device log");
+        Report(L"orientation|" + std::to_wstring(next) + L"|" +
+               std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"|" +
+               std::to_wstring(GetSystemMetrics(SM_CYSCREEN)));
         return 0;
     }
     if (command == L"menus")
