@@ -30,6 +30,7 @@ constexpr UINT kMinimizeDelayMs = 50;
 constexpr UINT kTapSelectionMs = 1000;
 constexpr UINT kDragHoverMs = 500;
 constexpr UINT kPanelWatchMs = 250;
+constexpr UINT kTaskManagerAnimationMs = 50;
 
 bool IsMinimizeStored() {
     DWORD value = 0;
@@ -286,6 +287,15 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
     case timers::kPostLoadRefresh:
         KillTimer(m_hwnd, id);
         Reload(false);
+        break;
+    case timers::kTaskManagerAnimation:
+        m_taskManagerStep += 2;
+        if (!m_taskManager.AnimationStep(m_taskManagerStep)) {
+            KillTimer(m_hwnd, id);
+        } else if (m_taskManagerStep == 2) {
+            // The first step comes at once, the others every 50 ms.
+            SetTimer(m_hwnd, id, kTaskManagerAnimationMs, nullptr);
+        }
         break;
     case timers::kScreenCapture:
         m_capture.OnTimer(m_hwnd, id);
@@ -843,19 +853,26 @@ void TodayItemWindow::OnLauncherCode(int code) {
     Step("launcher.code");
     switch (code) {
     case launchercode::kTaskManager:
-        // TASK MANAGER SEAM: open, advance or close the task-manager popup with
-        // "AltTabMode", "AltTabDelay" and "AnimateTaskManager".
         Step("launcher.taskmanager");
+        m_taskManager.Show(m_settings.General.AltTabMode);
         break;
     case launchercode::kOkButton:
-        // TASK MANAGER SEAM: the message window's OK-button rule on the
-        // foreground window (the same rule as the task bar's close corner).
+        // The same rule as the task bar's close corner.
         Step("launcher.okbutton");
+        m_tasks.OkButton(m_settings, m_settings.General.XButtonCloses, GetForegroundWindow());
         break;
     default:
         m_launcher.OnCode(code);
         break;
     }
+}
+
+void TodayItemWindow::StartTaskManagerAnimation() {
+    if (!m_hwnd) {
+        return;
+    }
+    m_taskManagerStep = 0;
+    SetTimer(m_hwnd, timers::kTaskManagerAnimation, 0, nullptr);
 }
 
 void TodayItemWindow::StartScreenCapture(UINT delayMs) {
@@ -917,7 +934,7 @@ void TodayItemWindow::Shutdown() {
         }
     }
     Step("messagewindow.reload");
-    m_messageWindow.Reload();
+    m_messageWindow.Forget();
     Step("subwindows.destroy");
     m_messageWindow.Destroy();
     m_floatingPanel.Destroy();

@@ -13,6 +13,8 @@
 #include "Settings.h"
 #include "SpecialCommandDispatcher.h"
 #include "SubWindows.h"
+#include "TaskManagerPopup.h"
+#include "TaskRules.h"
 #include "WindowBase.h"
 
 #include <functional>
@@ -63,6 +65,14 @@ public:
     // The special commands and the screen capture they may start.
     SpecialCommandDispatcher& Specials() { return m_specials; }
     ScreenCapture& Capture() { return m_capture; }
+
+    // The task manager and the rules for running programs it shares with the
+    // task-bar extensions.
+    TaskManagerPopup& TaskManager() { return m_taskManager; }
+    TaskRules& Tasks() { return m_tasks; }
+    MessageWindow& Messages() { return m_messageWindow; }
+    // Opens the task manager through its growing animation (timer 0x800D).
+    void StartTaskManagerAnimation();
 
     // Hand-offs from the message window.
     void OnLauncherCode(int code);
@@ -165,6 +175,7 @@ private:
     bool m_loadFailureShown = false;
     bool m_startedUp = false;
 
+    TaskRules m_tasks;
     MessageWindow m_messageWindow;
     CaptionPopup m_captionPopup;
     FloatingPanel m_floatingPanel;

@@ -79,6 +79,9 @@ std::wstring ResetMessageName() {
 std::wstring PowerOffMessageName() {
     return WithSuffix(device::kPowerOffMessage);
 }
+std::wstring SmartMinimizeMessageName() {
+    return WithSuffix(device::kSmartMinimizeMessage);
+}
 std::wstring RotateMessageName() {
     return WithSuffix(device::kRotateMessage);
 }

@@ -10,6 +10,7 @@
 #include "TodayApi.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -115,6 +116,7 @@ bool ShellIsReady() {
 
 struct WindowReport {
     std::vector<std::wstring> lines;
+    std::map<DWORD, std::wstring> processNames;
 };
 
 BOOL CALLBACK ListChild(HWND hwnd, LPARAM lParam) {
@@ -133,22 +135,45 @@ BOOL CALLBACK ListChild(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
+// Every top-level window, front first: class, title, place, process id,
+// foreground, then the process's program name, whether it is visible and
+// whether it is minimized (iconic, or moved out of sight by the shell's smart
+// minimize), so that hidden and minimized programs can be told apart.
 BOOL CALLBACK ListTop(HWND hwnd, LPARAM lParam) {
     auto* report = reinterpret_cast<WindowReport*>(lParam);
-    if (!IsWindowVisible(hwnd))
-        return TRUE;
     RECT r;
     GetWindowRect(hwnd, &r);
     wchar_t cls[128] = L"", title[256] = L"";
     GetClassNameW(hwnd, cls, 128);
     GetWindowTextW(hwnd, title, 256);
+    for (wchar_t* c = title; *c; ++c)
+        if (*c == L'|' || *c == L'\r' || *c == L'\n')
+            *c = L' ';
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t line[600];
-    swprintf(line, 600, L"window|%ls|%ls|%ld|%ld|%ld|%ld|%lu|%d", cls, title, r.left, r.top, r.right - r.left,
-             r.bottom - r.top, pid, hwnd == GetForegroundWindow() ? 1 : 0);
+    const auto name = report->processNames.find(pid);
+    const bool minimized = IsIconic(hwnd) || r.left <= -30000 || r.top <= -30000;
+    wchar_t line[800];
+    swprintf(line, 800, L"window|%ls|%ls|%ld|%ld|%ld|%ld|%lu|%d|%ls|%d|%d", cls, title, r.left, r.top,
+             r.right - r.left, r.bottom - r.top, pid, hwnd == GetForegroundWindow() ? 1 : 0,
+             name == report->processNames.end() ? L"?" : name->second.c_str(), IsWindowVisible(hwnd) ? 1 : 0,
+             minimized ? 1 : 0);
     report->lines.push_back(line);
     return TRUE;
+}
+
+// Program names of the running processes, as the process snapshot gives them.
+std::map<DWORD, std::wstring> ProcessNames() {
+    std::map<DWORD, std::wstring> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return names;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        names[entry.th32ProcessID] = entry.szExeFile;
+    CloseHandle(snapshot);
+    return names;
 }
 
 int Broadcast(const std::wstring& name, WPARAM wParam, bool toToday) {
@@ -539,6 +564,16 @@ int RunCommand(const std::vector<std::wstring>& args) {
             return Fail(L"usage: post CLASS MESSAGE [WPARAM]");
         return PostToClass(args[1], args[2], args.size() > 3 ? wcstoull(args[3].c_str(), nullptr, 0) : 0);
     }
+    if (command == L"close") {
+        // close TITLE: WM_CLOSE to the top-level window with that title, as a
+        // program's own close button would.
+        if (args.size() < 2)
+            return Fail(L"usage: close TITLE");
+        HWND target = FindWindowW(nullptr, args[1].c_str());
+        if (!target)
+            return Fail(L"no window titled " + args[1]);
+        return PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : Fail(L"cannot post to " + args[1]);
+    }
     if (command == L"post-today")
         return Broadcast(args.size() > 1 ? args[1] : L"",
                          args.size() > 2 ? wcstoull(args[2].c_str(), nullptr, 0) : 0, true);
@@ -565,6 +600,17 @@ int RunCommand(const std::vector<std::wstring>& args) {
     }
     if (command == L"ready")
         return ShellIsReady() ? 0 : 1;
+    if (command == L"start") {
+        // start PROGRAM [ARGS...]: as the shell starts a program; returns at once.
+        if (args.size() < 2)
+            return Fail(L"usage: start PROGRAM [ARGS...]");
+        std::wstring arguments;
+        for (size_t i = 2; i < args.size(); ++i) {
+            const bool quote = args[i].empty() || args[i].find_first_of(L" \t") != std::wstring::npos;
+            arguments += (i > 2 ? L" " : L"") + (quote ? L"\"" + args[i] + L"\"" : args[i]);
+        }
+        return StartDeviceProgram(args[1], arguments) ? 0 : Fail(L"cannot start " + args[1]);
+    }
     if (command == L"settled") {
         // 0 once the shell is ready and its Today screen has settled (see
         // kSettledQueryMessage), 1 while it has not.
@@ -579,6 +625,7 @@ int RunCommand(const std::vector<std::wstring>& args) {
     }
     if (command == L"windows") {
         WindowReport report;
+        report.processNames = ProcessNames();
         EnumWindows(ListTop, reinterpret_cast<LPARAM>(&report));
         HWND today = FindWindowW(kTodayClass, nullptr);
         if (today)

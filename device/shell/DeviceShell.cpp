@@ -294,7 +294,18 @@ void DeviceShell::ShellReady() {
     if (m_readyEvent)
         SetEvent(m_readyEvent.Get());
     AppendDeviceLog(L"shell", L"ready");
+    StartPhoneApplication();
     RunStartUpFolder();
+}
+
+void DeviceShell::StartPhoneApplication() {
+    // A phone edition runs its phone application from boot on, in the background.
+    const std::wstring phone = L"\\Windows\\cprog.exe";
+    if (ReadRegDword(HKEY_LOCAL_MACHINE, kStateKey, kPhoneEdition, 0) != 1 ||
+        GetFileAttributesW(DeviceToWin32Path(phone).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!StartDeviceProgram(phone, L"/background"))
+        AppendDeviceLog(L"shell", L"cannot start " + phone);
 }
 
 void DeviceShell::RunStartUpFolder() {

@@ -48,6 +48,7 @@ private:
     bool LogWindowFailure(const wchar_t* part);
     void RegisterButtons();
     void ShellReady();
+    void StartPhoneApplication();
     void RunStartUpFolder();
     void Quit(int code);
     // Gives the screen the size of the orientation (the profile's size, turned
