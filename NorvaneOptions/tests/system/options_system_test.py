@@ -38,6 +38,14 @@ def state():
     return parse_windows(ctl('windows'))
 
 
+STARTED = time.monotonic()
+
+
+def step(text):
+    """Progress in the test's output, so that a timeout shows where it stood."""
+    print(f'[{time.monotonic() - STARTED:6.1f}s] {text}', flush=True)
+
+
 def drive():
     return Path(ctl('path').strip())
 
@@ -201,6 +209,7 @@ def case_save_writes_exactly_the_changes():
     """Opened from the item's settings button; one option of each editor kind
     changed; Save: the file differs from its saved self in those keys alone, and
     the Today screen shows the change."""
+    step('settings installed')
     install_settings()
     # The file as Save writes it, unchanged, twice (the second load fills in the
     # special tabs' pictures): what the comparison starts from.
@@ -212,10 +221,12 @@ def case_save_writes_exactly_the_changes():
     soft_key('left')
     wait_closed()
     baseline = read_settings_text(settings_path())
+    step('baseline saved twice')
     ctl('refresh')
     top_before = item_band(8)
 
     open_from_settings_button()
+    step('check box')
     # A check box (Customized Tabs Mode Settings: Draw Tab Names Bold).
     ctl('dialog', 'choose', '1024', 'Customized Tabs Mode Settings')
     ctl('dialog', 'choose', '1005', 'Draw Tab Names Bold')
@@ -223,12 +234,14 @@ def case_save_writes_exactly_the_changes():
     # A choice list: the tabs go to the bottom.
     ctl('dialog', 'choose', '1005', 'Tabs Style')
     ctl('dialog', 'choose', '1007', 'Tabs on bottom')
+    step('text field')
     # A text field, stored when it loses the focus.
     ctl('dialog', 'choose', '1024', 'General Settings')
     ctl('dialog', 'choose', '1005', 'Additional Image Path')
     ctl('dialog', 'type', '1019', r'\My Documents\Pictures' + '\\')
     ctl('dialog', 'tap', '1024')
     ctl('key', 'escape')
+    step('colour')
     # A colour: the picker's slider and its hexadecimal field, then Done.
     ctl('dialog', 'choose', '1024', 'Colors')
     ctl('dialog', 'choose', '1005', 'Tab Text Color')
@@ -246,6 +259,7 @@ def case_save_writes_exactly_the_changes():
     soft_key('left')
     wait_closed()
 
+    step('saved')
     saved = read_settings_text(settings_path())
     expected = baseline
     for old, new in (('BoldForTabs=0', 'BoldForTabs=1'), ('BottomAlign=0', 'BottomAlign=1'),
