@@ -79,6 +79,12 @@ std::wstring ResetMessageName() {
 std::wstring PowerOffMessageName() {
     return WithSuffix(device::kPowerOffMessage);
 }
+std::wstring ResetRequestEventName() {
+    return WithSuffix(device::kResetRequestEvent);
+}
+std::wstring ServicesWindowClassName() {
+    return WithSuffix(device::kServicesWindowClass);
+}
 
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
     DWORD value = 0;
