@@ -31,6 +31,8 @@ std::wstring SipPreferenceMessageName();
 std::wstring ShellReadyEventName();
 std::wstring ResetMessageName();
 std::wstring PowerOffMessageName();
+std::wstring SmartMinimizeMessageName();
+std::wstring RotateMessageName();
 std::wstring ResetRequestEventName();
 std::wstring ServicesWindowClassName();
 
