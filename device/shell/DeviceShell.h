@@ -36,6 +36,7 @@ public:
     void OnPowerOff() override;
     void OnShutdown() override;
     void OnDisplayChange() override;
+    bool OnRotate(DWORD orientation) override;
 
 private:
     struct Geometry {
@@ -47,8 +48,12 @@ private:
     bool LogWindowFailure(const wchar_t* part);
     void RegisterButtons();
     void ShellReady();
+    void StartPhoneApplication();
     void RunStartUpFolder();
     void Quit(int code);
+    // Gives the screen the size of the orientation (the profile's size, turned
+    // for 90 and 270 degrees) and records it in the device state.
+    bool TurnScreen(DWORD orientation);
 
     Theme m_theme;
     TodayScreen m_today;

@@ -25,6 +25,9 @@ public:
     virtual void OnShutdown() = 0;
     // The screen size changed (rotation).
     virtual void OnDisplayChange() = 0;
+    // A program changed the display orientation (DMDO_* value): turn the
+    // screen. False when it could not be turned.
+    virtual bool OnRotate(DWORD orientation) = 0;
 };
 
 } // namespace norvane::device
