@@ -208,9 +208,21 @@ TEST_F(StatusRefreshTest, PowerNotificationsRedrawBatteryMetersAndTrayIcons) {
         << "the notification never reached the status record";
     ASSERT_TRUE(host.PumpUntil([this] { return !ModifiedIds().empty(); })) << "WM_APP + 9 never came";
     EXPECT_EQ(item->Status().LastMask(), statuskind::kBatteries);
-    EXPECT_EQ(ModifiedIds(), std::vector<UINT>{102}) << "only the tray's battery meter";
-    EXPECT_EQ(item->Status().RedrawCount() - redraws, 2) << "the battery meter of the tab and of the tray";
-    EXPECT_NE(item->Tray().IconOf(102), before) << "a new icon replaces the old one";
+    // A loaded device may deliver the state writes of the set-up as one more
+    // notification: every one redraws the same two meters.
+    for (UINT id : ModifiedIds()) {
+        EXPECT_EQ(id, 102u) << "only the tray's battery meter";
+    }
+    const int redrawn = item->Status().RedrawCount() - redraws;
+    EXPECT_EQ(redrawn, 2 * static_cast<int>(ModifiedIds().size()))
+        << "the battery meter of the tab and of the tray at each notification";
+    // The icon the notification area got last is the one kept (a handle freed
+    // by an earlier notification may come back as a later icon's).
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(item->Tray().IconOf(102), calls.back().icon);
+    if (ModifiedIds().size() == 1) {
+        EXPECT_NE(item->Tray().IconOf(102), before) << "a new icon replaces the old one";
+    }
 
     // Charging arrives with the battery flag; the notification carries no AC line.
     platform::WriteStateDword(device::kBatteryFlag, 9);
@@ -275,7 +287,9 @@ int Green(const std::vector<DWORD>& pixels) {
 }
 
 TEST_F(StatusRefreshTest, MenusShowMetersAtTheirValue) {
-    Start(SettingsText(false));
+    // Polling: no notification of the state writes can change the battery
+    // between the pictures compared.
+    Start(SettingsText(false, L"UsePollingForBattery=1\r\n"));
     platform::WriteStateDword(device::kBatteryPercent, 95);
     ProcessStatus().UpdatePower();
     bool drawn = false;
