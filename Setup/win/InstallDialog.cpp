@@ -208,8 +208,14 @@ void InstallDialog::Layout() {
     }
     RECT client{};
     GetClientRect(m_hwnd, &client);
-    // The template's block of controls is centred across a screen wider than it.
+    // The template's block of controls is centred across a screen wider than it,
+    // and drawn together to fit one narrower or lower than it (a large dialog
+    // font on a small screen).
+    const double fx = (size.cx > client.right && client.right > 0) ? double(client.right) / size.cx : 1.0;
+    const double fy = (size.cy > client.bottom && client.bottom > 0) ? double(client.bottom) / size.cy : 1.0;
     const int dx = std::max<LONG>(0, (client.right - size.cx) / 2);
+    const auto x = [&](LONG v) { return static_cast<int>(v * fx + 0.5) + dx; };
+    const auto y = [&](LONG v) { return static_cast<int>(v * fy + 0.5); };
     for (HWND control = GetWindow(m_hwnd, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
         const auto place = places.find(GetDlgCtrlID(control));
         if (place == places.end()) {
@@ -217,7 +223,7 @@ void InstallDialog::Layout() {
             continue;
         }
         const RECT& r = place->second;
-        MoveWindow(control, r.left + dx, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        MoveWindow(control, x(r.left), y(r.top), x(r.right) - x(r.left), y(r.bottom) - y(r.top), TRUE);
         ShowWindow(control, SW_SHOWNA);
     }
 }
