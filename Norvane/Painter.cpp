@@ -177,14 +177,26 @@ void PaintDoubleBuffered(HWND hwnd, const std::function<void(HDC, const RECT&)>&
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     if (width > 0 && height > 0) {
-        HDC memory = CreateCompatibleDC(hdc);
-        HBITMAP bitmap = CreateCompatibleBitmap(hdc, width, height);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        paint(memory, client);
-        BitBlt(hdc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
+        // A 32-bit section rather than a device bitmap: the pictures blend
+        // straight into its bits, without copies to and from a scratch section.
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        UniqueMemoryDc memory(CreateCompatibleDC(hdc));
+        UniqueBitmap bitmap(CreateDIBSection(hdc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap) {
+            bitmap.reset(CreateCompatibleBitmap(hdc, width, height));
+        }
+        if (memory && bitmap) {
+            SelectedObject selected(memory.get(), bitmap.get());
+            paint(memory.get(), client);
+            BitBlt(hdc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+        }
     }
     EndPaint(hwnd, &ps);
 }

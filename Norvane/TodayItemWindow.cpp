@@ -211,6 +211,10 @@ LRESULT TodayItemWindow::OnCreate() {
     m_imaging = std::make_unique<ImagingService>();
     CreateMenuFont();
     SetTimer(m_hwnd, timers::kStartup, 0, nullptr);
+    // The system stretches a 0 ms timer to its minimum period (10 ms), an idle
+    // wait before the first real picture; the timer's message is posted at once
+    // as well, and whichever comes first starts us up.
+    PostMessageW(m_hwnd, WM_TIMER, timers::kStartup, 0);
     SwitchView(viewtype::kLoading);
     m_taskManager.Create();
     return 0;
@@ -220,7 +224,9 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
     switch (id) {
     case timers::kStartup:
         KillTimer(m_hwnd, id);
-        StartUp();
+        if (!m_startedUp) {
+            StartUp();
+        }
         break;
     case timers::kClearSelection:
         KillTimer(m_hwnd, id);
@@ -284,6 +290,7 @@ void TodayItemWindow::StartUp() {
         return;
     }
     Step("startup");
+    m_startedUp = true;
     m_messageWindow.Create(m_parent);
     m_captionPopup.Create(m_hwnd);
     m_floatingPanel.Create(m_hwnd);
@@ -407,7 +414,11 @@ LRESULT TodayItemWindow::OnQueryRefreshCache(TODAYLISTITEM* item) {
     } else {
         DWORD last = 0;
         if (ReadItemDword(names::kLastHeightValue, last)) {
-            desired = static_cast<int>(last);
+            // A height stored at another screen resolution (the device was
+            // switched from QVGA to VGA) can be too small for the loading view
+            // itself; the Today screen gets at least what that needs.
+            const int loading = m_view ? m_view->GetHeight() : ScaleY(26);
+            desired = std::max(static_cast<int>(last), loading);
         }
     }
     int current = static_cast<int>(item->cyp);

@@ -157,6 +157,7 @@ private:
     int m_taskManagerStep = 0;
     ShortcutRecord* m_selectedShortcut = nullptr;
     bool m_loadFailureShown = false;
+    bool m_startedUp = false;
 
     MessageWindow m_messageWindow;
     CaptionPopup m_captionPopup;

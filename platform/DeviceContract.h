@@ -88,6 +88,17 @@ namespace norvane::device {
 // process ends, the launcher does not boot again).
 inline constexpr wchar_t kShutdownMessage[] = L"NorvaneDevice_Shutdown";
 
+// Registered message the control tool sends to the Today window to learn
+// whether the screen has settled: the answer is 1 when nothing waits in the
+// shell's queue (posted messages, expired timers, windows to paint) and no item
+// changed its height when asked just now, else 0.
+inline constexpr wchar_t kSettledQueryMessage[] = L"NorvaneDevice_Settled";
+
+// DWORD value of kStateKey: the period of the Today screen's height queries in
+// milliseconds (2000 when missing), read when the shell starts. A test that
+// must see what the shell does without them sets a long one.
+inline constexpr wchar_t kHeightPollMs[] = L"HeightPollMs";
+
 // Manual-reset event the services manager signals once every service's
 // Prefix_Init has returned; the boot program starts the shell after it.
 inline constexpr wchar_t kServicesReadyEvent[] = L"NorvaneDevice_ServicesReady";

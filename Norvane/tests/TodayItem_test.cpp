@@ -37,9 +37,7 @@ void ExpectSequence(const std::vector<std::string>& got, const std::vector<std::
 
 class ItemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PrepareItemTest();
-    }
+    void SetUp() override { PrepareItemTest(); }
 
     void TearDown() override {
         item.reset();
@@ -69,7 +67,10 @@ protected:
         size_t reloads = std::count(steps.begin(), steps.end(), "power.start");
         PostMessageW(HWND_BROADCAST, Module::Messages().settingsChanged, 0, 0);
         ASSERT_TRUE(host.PumpUntil(
-            [&] { return static_cast<size_t>(std::count(steps.begin(), steps.end(), "power.start")) > reloads; }, 8000))
+            [&] {
+                return static_cast<size_t>(std::count(steps.begin(), steps.end(), "power.start")) > reloads;
+            },
+            8000))
             << "the broadcast did not reload the item";
     }
 
@@ -155,6 +156,14 @@ TEST_F(ItemTest, HeightQueryWhileLoadingAnswersTheStoredHeight) {
     EXPECT_TRUE(changed);
     EXPECT_EQ(QueryHeight(record, &changed), 77);
     EXPECT_FALSE(changed) << "the same height again is no change";
+
+    // Stored at half this resolution (QVGA before a switch to VGA): too small
+    // for the loading text, so the loading view's own height is asked instead.
+    WriteItemValue(L"LastHeight", static_cast<DWORD>(ScaleY(26) / 2));
+    TODAYLISTITEM fresh = {};
+    EXPECT_EQ(QueryHeight(fresh, &changed), ScaleY(26))
+        << "a stored height that cannot hold the loading view";
+    EXPECT_TRUE(changed);
 }
 
 TEST_F(ItemTest, UnchangedHeightIsNotWrittenAgain) {

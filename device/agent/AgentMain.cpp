@@ -443,6 +443,18 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"ready")
         return ShellIsReady() ? 0 : 1;
+    if (command == L"settled") {
+        // 0 once the shell is ready and its Today screen has settled (see
+        // kSettledQueryMessage), 1 while it has not.
+        if (!ShellIsReady())
+            return 1;
+        HWND today = FindWindowW(kTodayClass, nullptr);
+        DWORD_PTR answer = 0;
+        if (!today || !SendMessageTimeoutW(today, RegisterWindowMessageW(kSettledQueryMessage), 0, 0,
+                                           SMTO_NORMAL, 10000, &answer))
+            return 1;
+        return answer == 1 ? 0 : 1;
+    }
     if (command == L"windows") {
         WindowReport report;
         EnumWindows(ListTop, reinterpret_cast<LPARAM>(&report));

@@ -88,17 +88,36 @@ bool DeviceShell::CreateWindows() {
     m_theme.Rebuild(g.width, g.height);
     // The Today screen first (the menu bar is owned by it), then the task bar,
     // then the menu bar; the items load once all three exist.
+    // The Today screen stays hidden until its items have told their heights.
     const RECT todayArea{0, g.taskBar, g.width, g.height - g.menuBar};
     if (!m_today.Create(todayArea))
-        return false;
+        return LogWindowFailure(L"the Today screen");
     if (!m_taskBar.Create(g.width, g.taskBar))
-        return false;
+        return LogWindowFailure(L"the task bar");
     const RECT menuArea{0, g.height - g.menuBar, g.width, g.height};
     if (!m_menuBar.Create(m_today.Hwnd(), menuArea))
-        return false;
-    ShowWindow(m_today.Hwnd(), SW_SHOW);
-    ShowToday();
+        return LogWindowFailure(L"the menu bar");
     return true;
+}
+
+bool DeviceShell::LogWindowFailure(const wchar_t* part) {
+    // Which call failed and why, with what the window system was given: a shell
+    // without windows usually means the desktop or its X display is not there.
+    std::wstring text =
+        std::wstring(L"cannot create the shell windows: ") + part + L": " + Window::LastFailure();
+    wchar_t display[128] = L"";
+    if (!GetEnvironmentVariableW(L"DISPLAY", display, 128))
+        lstrcpynW(display, L"(none)", 128);
+    text += std::wstring(L"; DISPLAY ") + display;
+    wchar_t desktop[128] = L"";
+    DWORD needed = 0;
+    if (!GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, desktop, sizeof desktop,
+                                   &needed))
+        lstrcpynW(desktop, L"(unknown)", 128);
+    text += std::wstring(L", desktop ") + desktop;
+    text += GetDesktopWindow() ? L", desktop window present" : L", no desktop window";
+    AppendDeviceLog(L"shell", text);
+    return false;
 }
 
 void DeviceShell::ShowToday() {
@@ -235,11 +254,12 @@ int DeviceShell::Run() {
                            static_cast<DWORD>(table.size()));
         }
     }
-    if (!CreateWindows()) {
-        AppendDeviceLog(L"shell", L"cannot create the shell windows");
+    if (!CreateWindows())
         return 1;
-    }
+    // The items are asked for their heights before the Today screen first shows.
     m_today.LoadItems();
+    ShowWindow(m_today.Hwnd(), SW_SHOW);
+    ShowToday();
     RegisterButtons();
 
     const DWORD delay = ReadRegDword(HKEY_LOCAL_MACHINE, kStateKey, kShellReadyDelayMs, 0);

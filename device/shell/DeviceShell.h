@@ -43,6 +43,8 @@ private:
     };
     Geometry ComputeGeometry() const;
     bool CreateWindows();
+    // Logs which window could not be made and why; returns false.
+    bool LogWindowFailure(const wchar_t* part);
     void RegisterButtons();
     void ShellReady();
     void RunStartUpFolder();

@@ -103,7 +103,7 @@ TaskBar::Part TaskBar::PartAt(POINT pt, int* iconIndex) const {
     RECT clock = ClockRect();
     if (PtInRect(&clock, pt))
         return Part::Clock;
-    // The flag and the title together are the start button, as on the device.
+    // The mark and the title together are the start button, as on the device.
     return pt.x < clock.left ? Part::Start : Part::None;
 }
 
@@ -130,7 +130,7 @@ void TaskBar::Paint(HDC target) {
     const int flagSize = m_height - ScaleY(8);
     RECT flag{ScaleX(5), (m_height - flagSize) / 2, ScaleX(5) + flagSize,
               (m_height - flagSize) / 2 + flagSize};
-    Theme::DrawStartFlag(dc, flag);
+    m_host.GetTheme().DrawStartMark(dc, flag);
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));

@@ -1,5 +1,7 @@
 #include "Theme.h"
 
+#include "Artwork.h"
+
 #include "DeviceSupport.h"
 #include "TodayApi.h"
 
@@ -35,6 +37,8 @@ private:
 Theme::~Theme() {
     if (m_background)
         DeleteObject(m_background);
+    if (m_startMark)
+        DeleteObject(m_startMark);
 }
 
 void Theme::Rebuild(int width, int height) {
@@ -78,22 +82,14 @@ void Theme::Rebuild(int width, int height) {
             }
             DeleteObject(brush);
         }
-        // A large, faint start flag inside the bands.
-        const int flag = std::min(width, height) / 3;
-        RECT flagRect{width - flag - ScaleX(14), height - flag - ScaleY(10), width - ScaleX(14),
-                      height - ScaleY(10)};
-        HDC flagDc = CreateCompatibleDC(dc);
-        HBITMAP flagBitmap = CreateCompatibleBitmap(dc, width, height);
-        {
-            SelectObjectScope useFlag(flagDc, flagBitmap);
-            BitBlt(flagDc, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-            DrawStartFlag(flagDc, flagRect);
-            BLENDFUNCTION blend{AC_SRC_OVER, 0, 46, 0};
-            AlphaBlend(dc, flagRect.left, flagRect.top, flag, flag, flagDc, flagRect.left, flagRect.top, flag,
-                       flag, blend);
-        }
-        DeleteDC(flagDc);
-        DeleteObject(flagBitmap);
+        // A large, faint compass star inside the bands: the device's own mark.
+        const int mark = std::min(width, height) * 2 / 5;
+        const RECT markRect{width - mark - ScaleX(12), height - mark - ScaleY(12), width - ScaleX(12),
+                            height - ScaleY(12)};
+        HBITMAP watermark = RenderWatermark(mark, mark, RGB(40, 96, 180));
+        BlendPicture(dc, markRect, watermark, 40);
+        if (watermark)
+            DeleteObject(watermark);
     }
     DeleteDC(dc);
 }
@@ -169,36 +165,15 @@ void Theme::FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORRE
     }
 }
 
-void Theme::DrawStartFlag(HDC dc, const RECT& rect) {
-    // Four panes on a gentle wave: each pane is a polygon whose top and bottom
-    // edges follow a sine, so the flag seems to flutter.
-    const double w = rect.right - rect.left, h = rect.bottom - rect.top;
-    const double gap = std::max(1.0, w / 16.0);
-    const double paneW = (w - gap) / 2.0, paneH = (h - gap) / 2.0;
-    const COLORREF colours[4] = {RGB(240, 80, 34), RGB(126, 186, 0), RGB(0, 164, 239), RGB(255, 186, 0)};
-    auto wave = [&](double x) { return std::sin(x / w * 3.14159 * 1.2) * h * 0.07; };
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    for (int pane = 0; pane < 4; ++pane) {
-        const double x0 = (pane % 2) * (paneW + gap), y0 = (pane / 2) * (paneH + gap);
-        POINT points[8];
-        int n = 0;
-        for (int i = 0; i <= 3; ++i) {
-            const double x = x0 + paneW * i / 3.0;
-            points[n++] = {static_cast<LONG>(rect.left + x + 0.5),
-                           static_cast<LONG>(rect.top + y0 - wave(x) + 0.5)};
-        }
-        for (int i = 3; i >= 0; --i) {
-            const double x = x0 + paneW * i / 3.0;
-            points[n++] = {static_cast<LONG>(rect.left + x + 0.5),
-                           static_cast<LONG>(rect.top + y0 + paneH - wave(x) + 0.5)};
-        }
-        HBRUSH brush = CreateSolidBrush(colours[pane]);
-        HGDIOBJ oldBrush = SelectObject(dc, brush);
-        Polygon(dc, points, n);
-        SelectObject(dc, oldBrush);
-        DeleteObject(brush);
+void Theme::DrawStartMark(HDC dc, const RECT& rect) const {
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    if (!m_startMark || width != m_startMarkSize.cx || height != m_startMarkSize.cy) {
+        if (m_startMark)
+            DeleteObject(m_startMark);
+        m_startMark = RenderStartMark(width, height);
+        m_startMarkSize = SIZE{width, height};
     }
-    SelectObject(dc, oldPen);
+    BlendPicture(dc, rect, m_startMark, 255);
 }
 
 } // namespace norvane::device

@@ -1,5 +1,5 @@
 // The device's look: the Today background with its watermark, the bars'
-// gradients, the start flag and the colours the Today items ask for. Everything
+// gradients, the start mark and the colours the Today items ask for. Everything
 // is drawn with GDI here; no image files are involved.
 #pragma once
 
@@ -33,13 +33,16 @@ public:
     static std::vector<BYTE> ShColorTable();
 
     static void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom);
-    // The four-pane waving flag of the start button, fitted into rect.
-    static void DrawStartFlag(HDC dc, const RECT& rect);
+    // The start button's mark (the device's own compass star badge), fitted
+    // into rect; drawn once per size and kept.
+    void DrawStartMark(HDC dc, const RECT& rect) const;
 
 private:
     HBITMAP m_background = nullptr;
     int m_width = 0;
     int m_height = 0;
+    mutable HBITMAP m_startMark = nullptr;
+    mutable SIZE m_startMarkSize{};
 };
 
 } // namespace norvane::device

@@ -14,7 +14,7 @@ namespace {
 constexpr wchar_t kTodayKey[] = L"Software\\Microsoft\\Today";
 constexpr wchar_t kItemsKey[] = L"Software\\Microsoft\\Today\\Items";
 constexpr UINT_PTR kHeightPollTimer = 1;
-constexpr UINT kHeightPollMs = 2000;
+constexpr DWORD kDefaultHeightPollMs = 2000;
 constexpr UINT_PTR kClockTimer = 2;
 
 bool HasHeight(DWORD cyp) {
@@ -42,12 +42,15 @@ bool TodayScreen::Create(const RECT& area) {
     m_resetMessage = RegisterWindowMessageW(kResetMessage);
     m_powerOffMessage = RegisterWindowMessageW(kPowerOffMessage);
     m_shutdownMessage = RegisterWindowMessageW(kShutdownMessage);
+    m_settledMessage = RegisterWindowMessageW(kSettledQueryMessage);
     if (!RegisterWindowClass(kTodayClass, CS_DBLCLKS, nullptr))
         return false;
     if (!CreateWindowFor(kTodayClass, kTodayTitle, WS_POPUP | WS_CLIPCHILDREN, 0, area.left, area.top,
                          area.right - area.left, area.bottom - area.top, nullptr))
         return false;
-    SetTimer(m_hwnd, kHeightPollTimer, kHeightPollMs, nullptr);
+    // About every two seconds, as on the device; tests may ask for another period.
+    const DWORD poll = ReadRegDword(HKEY_LOCAL_MACHINE, kStateKey, kHeightPollMs, kDefaultHeightPollMs);
+    SetTimer(m_hwnd, kHeightPollTimer, poll ? poll : kDefaultHeightPollMs, nullptr);
     SetTimer(m_hwnd, kClockTimer, 30000, nullptr);
     return true;
 }
@@ -211,6 +214,7 @@ void TodayScreen::QueryHeights(bool forceLayout) {
     }
     if (changed)
         Layout();
+    m_lastQueryChanged = changed;
     --m_refreshDepth;
     // An item asked for a new list while we were talking to it.
     if (m_refreshPending)
@@ -260,6 +264,19 @@ void TodayScreen::Paint(HDC dc, const RECT& update) {
         SelectObject(dc, old);
         DeleteObject(pen);
     }
+}
+
+bool TodayScreen::IsSettled() {
+    // Work still queued for this thread: an item's start-up timer, a posted
+    // reload, a window that has yet to paint.
+    if (HIWORD(GetQueueStatus(QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_INPUT)) != 0)
+        return false;
+    if (m_refreshDepth > 0)
+        return false;
+    // Ask now rather than at the next poll: an item that changed its mind is
+    // re-stacked at once, and the screen has settled only once none does.
+    QueryHeights(false);
+    return !m_lastQueryChanged;
 }
 
 int TodayScreen::ItemIndexOfWindow(HWND hwnd) const {
@@ -338,6 +355,8 @@ LRESULT TodayScreen::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_host.OnShutdown();
         return 0;
     }
+    if (message != 0 && message == m_settledMessage)
+        return IsSettled() ? 1 : 0;
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;

@@ -27,6 +27,9 @@ public:
     void UnloadItems();
     // Asks every item for its height and re-stacks when one changed.
     void QueryHeights(bool forceLayout);
+    // True when nothing waits in this thread's queue and no item changes its
+    // height when asked (the control tool's "settled" question).
+    bool IsSettled();
 
     // Paints the Today screen into any DC (WM_PAINT and WM_PRINTCLIENT).
     void Paint(HDC dc, const RECT& update);
@@ -67,6 +70,8 @@ private:
     UINT m_resetMessage = 0;
     UINT m_powerOffMessage = 0;
     UINT m_shutdownMessage = 0;
+    UINT m_settledMessage = 0;
+    bool m_lastQueryChanged = false;
 };
 
 } // namespace norvane::device

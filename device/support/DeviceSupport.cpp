@@ -142,6 +142,24 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& suffix) {
            LowerCase(text.substr(text.size() - suffix.size())) == LowerCase(suffix);
 }
 
+std::wstring DescribeError(DWORD error) {
+    std::wstring text = L"error " + std::to_wstring(error);
+    wchar_t* message = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                            FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+    if (length && message) {
+        std::wstring body(message, length);
+        while (!body.empty() && (body.back() == L'\r' || body.back() == L'\n' || body.back() == L' '))
+            body.pop_back();
+        if (!body.empty())
+            text += L" (" + body + L")";
+    }
+    if (message)
+        LocalFree(message);
+    return text;
+}
+
 void AppendDeviceLog(const std::wstring& program, const std::wstring& commandLine) {
     std::wstring line = program + L"|" + commandLine;
     for (auto& c : line)

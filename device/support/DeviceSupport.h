@@ -87,6 +87,9 @@ std::wstring FileNameOf(const std::wstring& path);
 std::wstring LowerCase(std::wstring text);
 bool EndsWithNoCase(const std::wstring& text, const std::wstring& suffix);
 
+// "error 1400 (Invalid window handle.)": a system error code with the system's text.
+std::wstring DescribeError(DWORD error);
+
 // Appends "<program>|<command line>" to the device log.
 void AppendDeviceLog(const std::wstring& program, const std::wstring& commandLine);
 

@@ -1,6 +1,22 @@
 #include "Window.h"
 
+#include "DeviceSupport.h"
+
 namespace norvane::device {
+
+namespace {
+// Each UI thread keeps its own; the shell has one.
+thread_local std::wstring t_lastFailure;
+
+void NoteFailure(const wchar_t* call, const wchar_t* className) {
+    const DWORD error = GetLastError();
+    t_lastFailure = std::wstring(call) + L"(" + className + L") failed with " + DescribeError(error);
+}
+} // namespace
+
+std::wstring Window::LastFailure() {
+    return t_lastFailure;
+}
 
 Window::~Window() {
     if (m_hwnd) {
@@ -21,13 +37,19 @@ bool Window::RegisterWindowClass(const wchar_t* className, UINT style, HBRUSH ba
     wc.hbrBackground = background;
     wc.hIcon = icon;
     wc.lpszClassName = className;
-    return RegisterClassExW(&wc) != 0;
+    if (RegisterClassExW(&wc))
+        return true;
+    NoteFailure(L"RegisterClassExW", className);
+    return false;
 }
 
 bool Window::CreateWindowFor(const wchar_t* className, const wchar_t* title, DWORD style, DWORD exStyle,
                              int x, int y, int width, int height, HWND parent) {
-    return CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
-                           GetModuleHandleW(nullptr), this) != nullptr;
+    if (CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
+                        GetModuleHandleW(nullptr), this))
+        return true;
+    NoteFailure(L"CreateWindowExW", className);
+    return false;
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace norvane::device {
 
 class Window {
@@ -14,6 +16,10 @@ public:
     Window& operator=(const Window&) = delete;
 
     HWND Hwnd() const { return m_hwnd; }
+
+    // The last class registration or window creation of this thread that
+    // failed: the call, the class and the system's error, for the device log.
+    static std::wstring LastFailure();
 
 protected:
     // Registers the class once per process (later calls are no-ops).
