@@ -10,7 +10,8 @@
 # Before fuzzing, each target must show at least its floor of coverage counters
 # (FLOOR in fuzz/CMakeLists.txt); fewer means the code under test lost its
 # instrumentation and the fuzzer would be blind, which fails the run. So does any
-# crash, leak, timeout or sanitizer report; the target's log is build/NAME.log.
+# crash, leak, timeout or sanitizer report; the target's log is build/fuzz_NAME.log
+# and the input that failed lands in build/fuzz-findings/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -38,9 +39,12 @@ counters() {
     rmdir "$empty"
 }
 
+# Read at once: a rebuild during a long run rewrites the list.
+mapfile -t entries <"$list"
 status=0
 ran=0
-while read -r target floor seeds _; do
+for entry in "${entries[@]}"; do
+    read -r target floor seeds _ <<<"$entry"
     name=${target#fuzz_}
     if [ ${#wanted[@]} -gt 0 ] && ! printf '%s\n' "${wanted[@]}" | grep -qx -e "$name" -e "$target"; then
         continue
@@ -71,14 +75,17 @@ while read -r target floor seeds _; do
     fi
     dict=()
     [ -f "fuzz/$name.dict" ] && dict=(-dict="fuzz/$name.dict")
+    mkdir -p build/fuzz-findings
     if ! "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        "${dict[@]}" "$corpus" "$seeds" </dev/null >"build/$target.log" 2>&1; then
+        -artifact_prefix="build/fuzz-findings/$name-" "${dict[@]}" "$corpus" "$seeds" \
+        </dev/null >"build/$target.log" 2>&1; then
         status=1
         tail -50 "build/$target.log"
+        echo "the input is in build/fuzz-findings/; replay it with $exe FILE"
     fi
     grep -E '^#[0-9]+' "build/$target.log" | tail -1 || true
     grep -E '^stat::number_of_executed_units' "build/$target.log" || true
-done <"$list"
+done
 if [ $ran -eq 0 ]; then
     echo "fuzz: no target named ${wanted[*]}" >&2
     exit 1
