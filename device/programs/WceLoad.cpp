@@ -60,6 +60,29 @@ void RefreshToday() {
                             &result);
 }
 
+// The installer's dialogs are gone: the Today screen is in front again and
+// takes the keys, as it does when a cabinet finishes on a real device.
+void ReturnToToday() {
+    if (HWND today = FindWindowW(kTodayClass, nullptr))
+        SetForegroundWindow(GetAncestor(today, GA_ROOT));
+}
+
+// A file the Today screen still holds (an item whose menu was open when the
+// refresh came lets go a moment later) is tried again for a few seconds.
+template <typename Operation> bool WhileInUse(Operation operation) {
+    constexpr int kTries = 50;
+    constexpr DWORD kPauseMs = 100;
+    for (int i = 0;; ++i) {
+        if (operation())
+            return true;
+        const DWORD error = GetLastError();
+        if (i + 1 >= kTries || (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+                                error != ERROR_LOCK_VIOLATION && error != ERROR_USER_MAPPED_FILE))
+            return false;
+        Sleep(kPauseMs);
+    }
+}
+
 class SetupDll {
 public:
     explicit SetupDll(const std::wstring& source) {
@@ -144,7 +167,8 @@ int Install(const InstallManifest& manifest) {
     for (const auto& [source, destination] : manifest.files) {
         const std::wstring target = DeviceToWin32Path(destination);
         MakeFoldersFor(target);
-        if (!CopyFileW(DeviceToWin32Path(source).c_str(), target.c_str(), FALSE)) {
+        const std::wstring from = DeviceToWin32Path(source);
+        if (!WhileInUse([&] { return CopyFileW(from.c_str(), target.c_str(), FALSE) != FALSE; })) {
             ++failedFiles;
             AppendDeviceLog(L"wceload.exe", L"cannot copy " + source + L" to " + destination);
         }
@@ -161,6 +185,7 @@ int Install(const InstallManifest& manifest) {
         AppendDeviceLog(L"wceload.exe", L"Install_Exit returned " + std::to_wstring(code));
     }
     RefreshToday();
+    ReturnToToday();
     return failedFiles == 0 ? 0 : 4;
 }
 
@@ -205,14 +230,18 @@ int Uninstall(const InstallManifest& manifest) {
     }
     for (const std::wstring& dll : manifest.selfRegister)
         SelfRegister(dll, false);
-    for (const auto& file : manifest.files)
-        DeleteFileW(DeviceToWin32Path(file.second).c_str());
+    for (const auto& file : manifest.files) {
+        const std::wstring path = DeviceToWin32Path(file.second);
+        if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+            WhileInUse([&] { return DeleteFileW(path.c_str()) != FALSE; });
+    }
     RemoveEmptyFolders(manifest);
     if (auto exit = setup.Get<pfnUNINSTALL_EXIT>(szUNINSTALL_EXIT)) {
         exit(nullptr);
         AppendDeviceLog(L"wceload.exe", L"Uninstall_Exit done");
     }
     RefreshToday();
+    ReturnToToday();
     return 0;
 }
 

@@ -25,6 +25,11 @@ public:
     virtual void OnShutdown() = 0;
     // The screen size changed (rotation).
     virtual void OnDisplayChange() = 0;
+    // True when the message being handled did not come straight from the
+    // shell's own loop but through a loop nested inside one of its dispatches
+    // (a menu an item tracks, a message box it shows), or from a call made
+    // there: the code of that loop must stay loaded until it returns.
+    virtual bool InNestedLoop(HWND hwnd, UINT message, WPARAM wParam) const = 0;
 };
 
 } // namespace norvane::device
