@@ -218,13 +218,16 @@ def press_app4_calculator():
 
 def case_key_stubs():
     drive = Path(ctl('path').strip())
+    install = reg_value(r'HKLM\Software\Tarsel\Norvane', 'InstallPath') or '\\Windows'
+    folder = drive.joinpath(*[p for p in install.split('\\') if p])
     for stub in STUBS:
-        expect((drive / 'windows' / f'{stub}.exe').exists(), f'{stub}.exe is installed in \\Windows')
+        expect((folder / f'{stub}.exe').exists(), f'{stub}.exe is installed in {install}')
     for button, stub in (('App1', 'NorvaneApp1'), ('App2', 'NorvaneApp2'), ('App3', 'NorvaneApp3'),
                          ('App4', 'NorvaneApp4'), ('OK', 'NorvaneOKButton'), ('TaskManager', 'NorvaneTaskManager')):
         program = reg_value(BUTTONS_KEY + '\\' + button, 'Program')
-        expect(program and program.lower() == f'\\windows\\{stub}.exe'.lower(),
-               f'button {button} is bound to {program!r}, expected {stub}')
+        expected = install.rstrip('\\') + f'\\{stub}.exe'
+        expect(program and program.lower() == expected.lower(),
+               f'button {button} is bound to {program!r}, expected {expected}')
 
 
 def settings_path():

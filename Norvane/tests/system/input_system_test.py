@@ -373,7 +373,7 @@ def case_quick_launch_prompt():
     up: No does nothing, Yes opens the options at the Quick Launch Tab."""
     install_settings(TABS, specials=[(4, [r'\Windows\Notes.exe', r'\Windows\Bubbles.exe'])])
     to_today()
-    options = drive() / 'windows' / 'NorvaneOptions.exe'
+    options = install_folder() / 'NorvaneOptions.exe'
     stand_in = not options.exists()
     if stand_in:  # a sample program in its place logs the switch it gets
         shutil.copy2(drive() / 'windows' / 'Notes.exe', options)
@@ -397,6 +397,16 @@ def case_quick_launch_prompt():
         to_today()
         if stand_in:
             poll(lambda: not _remove(options), 'the stand-in options program to go')
+
+
+def install_folder():
+    """The product's install folder on the host ("InstallPath", as the installer recorded it)."""
+    out = ctl('reg', 'query', r'HKLM\Software\Tarsel\Norvane', '/v', 'InstallPath', check=False)
+    for line in out.splitlines():
+        fields = line.split(None, 2)
+        if len(fields) == 3 and fields[0] == 'InstallPath':
+            return drive().joinpath(*[p for p in fields[2].strip().split('\\') if p])
+    return drive() / 'windows'
 
 
 def _remove(path):
