@@ -216,9 +216,14 @@ def press_app4_calculator():
     to_today()
 
 
+def install_folder():
+    """The product's install folder on the device, as the installer recorded it."""
+    return (reg_value(r'HKLM\Software\Tarsel\Norvane', 'InstallPath') or '\\Windows').rstrip('\\')
+
+
 def case_key_stubs():
     drive = Path(ctl('path').strip())
-    install = reg_value(r'HKLM\Software\Tarsel\Norvane', 'InstallPath') or '\\Windows'
+    install = install_folder()
     folder = drive.joinpath(*[p for p in install.split('\\') if p])
     for stub in STUBS:
         expect((folder / f'{stub}.exe').exists(), f'{stub}.exe is installed in {install}')
@@ -276,7 +281,7 @@ def case_launcher_keys():
 
         # The task-manager key's switches are quick-launch codes too.
         clear_log()
-        ctl('exec', r'\Windows\NorvaneTaskManager.exe', '/LAUNCH:0')
+        ctl('exec', install_folder() + r'\NorvaneTaskManager.exe', '/LAUNCH:0')
         poll(lambda: 'Calculator.exe|' in log_text(), 'NorvaneTaskManager /launch:0 to quick-launch Calculator')
         to_today()
     finally:

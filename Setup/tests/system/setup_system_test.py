@@ -25,7 +25,18 @@ ROOT = Path(__file__).resolve().parents[3]
 BUILD = Path(os.environ.get('NORVANE_BUILD', ROOT / 'build' / 'win'))
 DEVICE_DIR = Path(os.environ.get('NORVANE_DEVICE_DIR', BUILD / 'setup-system-device'))
 DEVICE = Device(DEVICE_DIR, BUILD)
-ctl = DEVICE.ctl
+
+
+def ctl(*args, check=True):
+    """devicectl; a call that takes long is told on stderr, so that a run
+    that runs out of time shows where it went."""
+    started = time.monotonic()
+    try:
+        return DEVICE.ctl(*args, check=check)
+    finally:
+        spent = time.monotonic() - started
+        if spent > 5:
+            print(f'devicectl {" ".join(map(str, args))}: {spent:.1f} s', file=sys.stderr, flush=True)
 
 ITEM_CLASS = 'NorvaneWindowClass'
 PANEL_TITLE = 'Norvane_FloatingPanel'
