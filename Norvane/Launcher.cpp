@@ -170,32 +170,33 @@ TabRecord* Launcher::FindTab(int uniqueId) const {
     return nullptr;
 }
 
-void Launcher::ShowTabMenu(int uniqueId, POINT screenPoint) {
+bool Launcher::ShowTabMenu(int uniqueId, POINT screenPoint) {
     TabRecord* tab = FindTab(uniqueId);
     if (!tab || tab->Shortcuts.empty()) {
-        return;
+        return false;
     }
     POINT at = HasMenuAnchor() ? m_menuAnchor : screenPoint;
     int chosen = m_services.chooseFromTabMenu(m_item.Hwnd(), *tab, at);
     // The menu ran its own loop: a reload may have replaced the tab meanwhile.
     tab = FindTab(uniqueId);
     if (tab && chosen >= 1 && chosen <= static_cast<int>(tab->Shortcuts.size())) {
-        ExecuteTarget(*tab->Shortcuts[chosen - 1]);
+        return ExecuteTarget(*tab->Shortcuts[chosen - 1]);
     }
+    return false;
 }
 
-void Launcher::JumpToTab(int uniqueId) {
+bool Launcher::JumpToTab(int uniqueId) {
     TabRecord* tab = FindTab(uniqueId);
     if (!tab) {
-        return;
+        return false;
     }
     if (tab->Hidden) {
         Ask(ids::kCannotJumpToHiddenTab, MB_OK | MB_ICONINFORMATION);
-        return;
+        return false;
     }
     ItemView* view = m_item.View();
     if (uniqueId == 0 || !view) {
-        return;
+        return false;
     }
     const auto& tabs = view->VisibleTabs();
     for (size_t i = 0; i < tabs.size(); ++i) {
@@ -205,9 +206,10 @@ void Launcher::JumpToTab(int uniqueId) {
                 SetForegroundWindow(CeGetDesktopWindow());
                 view->OnCurrentTabChanged();
             }
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 bool Launcher::StartOptions(const std::wstring& optionsSwitch) {

@@ -48,7 +48,6 @@ inline constexpr wchar_t kTaskManagerExceptions[] = L"/taskmanagerexceptions";
 inline constexpr wchar_t kTheme[] = L"/theme";
 } // namespace optionsswitch
 
-
 // What the launcher asks of the system; tests replace these.
 struct LauncherServices {
     // The shell's execute facility (CeShellExecuteEx).
@@ -88,9 +87,10 @@ public:
     void QuickLaunch(int number);
     void SoftKeyShortcut(int code);
 
-    // WM_APP + 15 and WM_APP + 16.
-    void ShowTabMenu(int uniqueId, POINT screenPoint);
-    void JumpToTab(int uniqueId);
+    // WM_APP + 15 and WM_APP + 16. True when a shortcut of the menu was chosen
+    // and executed, or the tab is now the current one.
+    bool ShowTabMenu(int uniqueId, POINT screenPoint);
+    bool JumpToTab(int uniqueId);
 
     // Starts the options program of the install folder with one switch (empty:
     // none). False when it could not be started.

@@ -16,7 +16,6 @@ namespace norvane {
 namespace {
 constexpr wchar_t kCaptionPopupClass[] = L"NorvaneCaptionPopup";
 constexpr wchar_t kFloatingPanelClass[] = L"NorvaneFloatingPanel";
-constexpr wchar_t kTaskManagerClass[] = L"NorvaneTaskManager";
 constexpr wchar_t kDragImageClass[] = L"NorvaneDragImage";
 constexpr COLORREF kCaptionPopupColour = 0xC0FFFF;
 constexpr COLORREF kDragKeyColour = 0xFF0000;
@@ -190,16 +189,6 @@ LRESULT FloatingPanel::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return WindowBase::HandleMessage(msg, wp, lp);
-}
-
-// The task-manager popup.
-
-bool TaskManagerPopup::Create() {
-    RegisterOnce(kTaskManagerClass, GetSysColorBrush(COLOR_WINDOW));
-    HWND taskBar = FindWindowW(names::kTaskBarClass, nullptr);
-    return CreateWindowExW(0, kTaskManagerClass, L"", WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, taskBar, nullptr, Module::Instance(),
-                           this) != nullptr;
 }
 
 // The drag picture.

@@ -1,7 +1,7 @@
 // Small windows the item owns from start-up on: the caption popup that shows a
 // shortcut's text, the floating panel that carries the icons in the thumb-tabs
-// mode (and with floating panels), the task-manager popup owned by the shell's
-// task bar, and the picture that follows the stylus while a shortcut is dragged.
+// mode (and with floating panels), and the picture that follows the stylus
+// while a shortcut is dragged. (The task-manager popup has its own file.)
 #pragma once
 
 #include "WindowBase.h"
@@ -54,17 +54,6 @@ private:
     TodayItemWindow& m_owner;
     TabView* m_view = nullptr;
     bool m_above = false;
-};
-
-class TaskManagerPopup : public WindowBase {
-public:
-    explicit TaskManagerPopup(TodayItemWindow& owner) : m_owner(owner) {}
-    // Creates the popup window owned by the task bar (or unowned without one).
-    bool Create();
-    void Destroy() { DestroyOwnWindow(); }
-
-private:
-    TodayItemWindow& m_owner;
 };
 
 // The dragged shortcut's picture, following the stylus above everything. The

@@ -11,6 +11,7 @@
 #include "MenuPainter.h"
 #include "Painter.h"
 #include "Module.h"
+#include "SpecialCommands.h"
 #include "TabView.h"
 #include "TodayApi.h"
 
@@ -29,6 +30,7 @@ constexpr UINT kMinimizeDelayMs = 50;
 constexpr UINT kTapSelectionMs = 1000;
 constexpr UINT kDragHoverMs = 500;
 constexpr UINT kPanelWatchMs = 250;
+constexpr UINT kTaskManagerAnimationMs = 50;
 
 bool IsMinimizeStored() {
     DWORD value = 0;
@@ -41,6 +43,17 @@ TodayItemWindow::TodayItemWindow()
     // The tab menu of WM_APP + 15 is the item's owner-drawn menu of a tab's shortcuts.
     m_launcher.Services().chooseFromTabMenu = [this](HWND owner, TabRecord& tab, POINT at) {
         return m_menus.ChooseFromTabMenu(owner, tab, at);
+    };
+    m_launcher.Services().launchHooks.specialCommand = [this](const std::wstring& name,
+                                                              const ShortcutRecord& shortcut, HWND owner) {
+        return m_specials.Run(shortcut, name, owner);
+    };
+    m_capture.Services().storeOptions = [this](const ShortcutRecord& shortcut, int count, int delay,
+                                               int repeatDelay) {
+        StoreCaptureOptions(shortcut, count, delay, repeatDelay);
+    };
+    m_capture.Services().openFolder = [this](const std::wstring& folder) {
+        OpenFolder(folder, &m_settings, m_launcher.Services().launchHooks);
     };
     m_ceShell = LoadLibraryW(names::kCeShellDll);
     DWORD value = 0;
@@ -173,16 +186,17 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             m_launcher.ExecuteTarget(*reinterpret_cast<ShortcutRecord*>(lp));
         }
         return 0;
+    // The special commands send these three and count an answer of 0 as nothing done.
     case appmsg::kTabMenu:
-        m_launcher.ShowTabMenu(static_cast<int>(wp),
-                               POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))});
-        return 0;
+        return m_launcher.ShowTabMenu(static_cast<int>(wp),
+                                      POINT{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))})
+                   ? 1
+                   : 0;
     case appmsg::kJumpToTab:
-        m_launcher.JumpToTab(static_cast<int>(wp));
-        return 0;
+        return m_launcher.JumpToTab(static_cast<int>(wp)) ? 1 : 0;
     case appmsg::kMinMax:
         ToggleMinimized();
-        return 0;
+        return 1;
     case appmsg::kRebuildMeterBar:
         m_meterBar.Rebuild(m_settings);
         return 0;
@@ -273,6 +287,18 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
     case timers::kPostLoadRefresh:
         KillTimer(m_hwnd, id);
         Reload(false);
+        break;
+    case timers::kTaskManagerAnimation:
+        m_taskManagerStep += 2;
+        if (!m_taskManager.AnimationStep(m_taskManagerStep)) {
+            KillTimer(m_hwnd, id);
+        } else if (m_taskManagerStep == 2) {
+            // The first step comes at once, the others every 50 ms.
+            SetTimer(m_hwnd, id, kTaskManagerAnimationMs, nullptr);
+        }
+        break;
+    case timers::kScreenCapture:
+        m_capture.OnTimer(m_hwnd, id);
         break;
     default:
         // The view's own timers (scrolling the icon area).
@@ -827,14 +853,13 @@ void TodayItemWindow::OnLauncherCode(int code) {
     Step("launcher.code");
     switch (code) {
     case launchercode::kTaskManager:
-        // TASK MANAGER SEAM: open, advance or close the task-manager popup with
-        // "AltTabMode", "AltTabDelay" and "AnimateTaskManager".
         Step("launcher.taskmanager");
+        m_taskManager.Show(m_settings.General.AltTabMode);
         break;
     case launchercode::kOkButton:
-        // TASK MANAGER SEAM: the message window's OK-button rule on the
-        // foreground window (the same rule as the task bar's close corner).
+        // The same rule as the task bar's close corner.
         Step("launcher.okbutton");
+        m_tasks.OkButton(m_settings, m_settings.General.XButtonCloses, GetForegroundWindow());
         break;
     default:
         m_launcher.OnCode(code);
@@ -842,9 +867,44 @@ void TodayItemWindow::OnLauncherCode(int code) {
     }
 }
 
+void TodayItemWindow::StartTaskManagerAnimation() {
+    if (!m_hwnd) {
+        return;
+    }
+    m_taskManagerStep = 0;
+    SetTimer(m_hwnd, timers::kTaskManagerAnimation, 0, nullptr);
+}
+
 void TodayItemWindow::StartScreenCapture(UINT delayMs) {
     if (m_hwnd) {
         SetTimer(m_hwnd, timers::kScreenCapture, delayMs, nullptr);
+    }
+}
+
+void TodayItemWindow::StoreCaptureOptions(const ShortcutRecord& shortcut, int count, int delay,
+                                          int repeatDelay) {
+    // The command holds the shortcut read-only; the record it names is ours.
+    auto store = [&](TabRecord& tab) {
+        for (auto& own : tab.Shortcuts) {
+            if (own.get() == &shortcut) {
+                PropertyList& properties = own->SpecialProperties();
+                properties.Set(specialkey::kCount, std::to_wstring(count));
+                properties.Set(specialkey::kDelay, std::to_wstring(delay));
+                properties.Set(specialkey::kRepeatDelay, std::to_wstring(repeatDelay));
+                return true;
+            }
+        }
+        return false;
+    };
+    bool found = false;
+    for (auto& tab : m_settings.Tabs()) {
+        found = found || store(*tab);
+    }
+    for (int type = 1; type <= kSpecialTabCount && !found; ++type) {
+        found = store(m_settings.SpecialTab(static_cast<SpecialTabType>(type)));
+    }
+    if (found) {
+        SaveSettings();
     }
 }
 
@@ -874,7 +934,7 @@ void TodayItemWindow::Shutdown() {
         }
     }
     Step("messagewindow.reload");
-    m_messageWindow.Reload();
+    m_messageWindow.Forget();
     Step("subwindows.destroy");
     m_messageWindow.Destroy();
     m_floatingPanel.Destroy();
@@ -887,6 +947,8 @@ void TodayItemWindow::Shutdown() {
     m_softKeys.Restore();
     Step("status.kill");
     KillTimer(m_hwnd, timers::kStatus);
+    KillTimer(m_hwnd, timers::kScreenCapture);
+    m_capture.Cancel();
     Step("taskmanager.destroy");
     m_taskManager.Destroy();
     Step("class.unregister");

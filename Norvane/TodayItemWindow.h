@@ -9,8 +9,12 @@
 #include "ItemView.h"
 #include "Launcher.h"
 #include "MessageWindow.h"
+#include "ScreenCapture.h"
 #include "Settings.h"
+#include "SpecialCommandDispatcher.h"
 #include "SubWindows.h"
+#include "TaskManagerPopup.h"
+#include "TaskRules.h"
 #include "WindowBase.h"
 
 #include <functional>
@@ -58,6 +62,17 @@ public:
     Launcher& GetLauncher() { return m_launcher; }
     // The shortcut, special shortcut and tab context menus.
     ItemMenus& Menus() { return m_menus; }
+    // The special commands and the screen capture they may start.
+    SpecialCommandDispatcher& Specials() { return m_specials; }
+    ScreenCapture& Capture() { return m_capture; }
+
+    // The task manager and the rules for running programs it shares with the
+    // task-bar extensions.
+    TaskManagerPopup& TaskManager() { return m_taskManager; }
+    TaskRules& Tasks() { return m_tasks; }
+    MessageWindow& Messages() { return m_messageWindow; }
+    // Opens the task manager through its growing animation (timer 0x800D).
+    void StartTaskManagerAnimation();
 
     // Hand-offs from the message window.
     void OnLauncherCode(int code);
@@ -121,6 +136,7 @@ private:
     void EndDrag();
     void OnDragHoverTimer();
     void HidePanelUnlessTodayInFront();
+    void StoreCaptureOptions(const ShortcutRecord& shortcut, int count, int delay, int repeatDelay);
     void Step(const char* step) {
         if (Trace) {
             Trace(step);
@@ -159,6 +175,7 @@ private:
     bool m_loadFailureShown = false;
     bool m_startedUp = false;
 
+    TaskRules m_tasks;
     MessageWindow m_messageWindow;
     CaptionPopup m_captionPopup;
     FloatingPanel m_floatingPanel;
@@ -170,6 +187,8 @@ private:
     MeterBarWindow m_meterBar;
     Launcher m_launcher{*this};
     ItemMenus m_menus{*this};
+    ScreenCapture m_capture;
+    SpecialCommandDispatcher m_specials{m_capture};
 };
 
 } // namespace norvane

@@ -2,6 +2,7 @@
 #include "Settings.h"
 
 #include "DisplayScale.h"
+#include "ExceptionKey.h"
 #include "PlatformServices.h"
 #include "SettingsEnvironment.h"
 #include "SettingsParser.h"
@@ -257,7 +258,7 @@ void Settings::LoadParsedFile() {
 
     if (const SettingsSection* exceptions = m_file.FindSection(kTaskManagerExceptions)) {
         for (std::size_t i = 0; i < exceptions->KeyCount(); ++i) {
-            m_exceptions.insert_or_assign(std::wstring(TrimSettingsText(exceptions->KeyAt(i))),
+            m_exceptions.insert_or_assign(DecodeExceptionKey(TrimSettingsText(exceptions->KeyAt(i))),
                                           SettingsTextToInt(TrimSettingsText(exceptions->ValueAt(i))));
         }
     }
@@ -546,7 +547,9 @@ bool Settings::FillFile() {
         ++pair;
     }
     for (const auto& [title, bits] : m_exceptions) {
-        m_file.SetInt(kTaskManagerExceptions, title, bits);
+        // Titles the key syntax cannot carry are escaped, so that no title can
+        // end the key early, open a section or start a comment.
+        m_file.SetInt(kTaskManagerExceptions, EncodeExceptionKey(title), bits);
     }
     return true;
 }

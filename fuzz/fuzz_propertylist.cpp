@@ -1,8 +1,11 @@
-// Feeds arbitrary text to the special-property reader and to the target-text
-// rules (kinds, applet texts, class identifiers, captions, icon names) and
-// checks their promises.
+// Feeds arbitrary text to the special-property reader, to what the special
+// commands and the screen capture read from the properties, and to the
+// target-text rules (kinds, applet texts, class identifiers, captions, icon
+// names) and checks their promises.
+#include "CaptureOptions.h"
 #include "PropertyList.h"
 #include "ShortcutTarget.h"
+#include "SpecialCommands.h"
 #include "TextCodec.h"
 
 #include <cstddef>
@@ -52,6 +55,46 @@ void CheckPropertyList(const std::wstring& text) {
     }
 }
 
+// A hand-edited shortcut's properties never ask the commands for more than
+// their ranges allow.
+void CheckSpecialProperties(const std::wstring& text) {
+    using namespace norvane;
+    PropertyList list;
+    list.Parse(text);
+    const CaptureRequest request = ReadCaptureRequest(list, L"\\My Documents");
+    Check(request.count >= capturelimit::kMinCount && request.count <= capturelimit::kMaxCount);
+    Check(request.delaySeconds >= capturelimit::kMinDelay && request.delaySeconds <= capturelimit::kMaxDelay);
+    Check(request.repeatDelaySeconds >= capturelimit::kMinRepeatDelay &&
+          request.repeatDelaySeconds <= capturelimit::kMaxRepeatDelay);
+    const int depth = request.colourDepth;
+    Check(depth == 0 || depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16 || depth == 24 ||
+          depth == 32);
+    Check(!request.path.empty() && request.path.back() == L'\\');
+    Check(!request.format.empty());
+    const std::wstring extension = CaptureExtension(request.format);
+    Check(IsJpegFormat(request.format) == (extension == L"jpg"));
+    const CaptureTime time{2007, 12, 3, 6, 34, 18};
+    const std::wstring name = CaptureFileName(request.path, request.prefix, time, extension);
+    Check(name.size() == request.path.size() + request.prefix.size() + 19);
+    int probes = 0;
+    const std::wstring free = FreeCaptureFileName(request.path, request.prefix, time, extension,
+                                                  [&probes](const std::wstring&) { return ++probes < 3; });
+    Check(free.ends_with(L"_3." + extension));
+
+    for (int current : {0, 1, 2, 4, PropertyInteger(text)}) {
+        const int next = NextOrientation(list.Get(specialkey::kMode), current);
+        Check(next == 0 || next == 1 || next == 2 || next == 4);
+    }
+    const std::wstring sms =
+        SmsParameters(list.Get(specialkey::kPhoneNumber), list.Get(specialkey::kSmsDefaultBody));
+    Check(sms.starts_with(L"-to \"") && sms.ends_with(L"\" -service \"SMS\""));
+    const SpecialCommand command = SpecialCommandOf(text);
+    Check((command == SpecialCommand::Unknown) == (SpecialCommandNameId(command) == 0));
+    const PropertyList defaults = SpecialCommandDefaults(text, text);
+    Check(defaults.Empty() || command == SpecialCommand::SoftReset || command == SpecialCommand::Rotate ||
+          command == SpecialCommand::ScreenCapture);
+}
+
 void CheckTargetText(const std::wstring& text) {
     using namespace norvane;
     const TargetKind kind = KindOfTarget(text);
@@ -93,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         text.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
     }
     CheckPropertyList(text);
+    CheckSpecialProperties(text);
     CheckTargetText(text);
     return 0;
 }

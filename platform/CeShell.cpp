@@ -67,6 +67,9 @@ HGDIOBJ CeGetStockObject(int object) {
 
 namespace {
 
+// How long a rotation may take the shell before the change counts as failed.
+constexpr UINT kRotateTimeoutMs = 15000;
+
 HWND FindTaskBar() {
     return FindWindowW(norvane::platform::TaskBarClassName().c_str(), nullptr);
 }
@@ -262,8 +265,22 @@ LONG CeChangeDisplaySettingsEx(LPCWSTR lpszDeviceName, LPDEVMODEW lpDevMode, HWN
         orientation != DMDO_270) {
         return DISP_CHANGE_BADMODE;
     }
+    const DWORD previous = norvane::platform::ReadStateDword(norvane::device::kOrientation, DMDO_0);
     if (!norvane::platform::WriteStateDword(norvane::device::kOrientation, orientation)) {
         return DISP_CHANGE_FAILED;
+    }
+    // The shell turns the screen before the call returns, as the device's display
+    // driver does; without a shell the orientation waits for the next boot.
+    HWND today = FindWindowW(norvane::platform::TodayClassName().c_str(), nullptr);
+    const UINT rotate = RegisterWindowMessageW(norvane::platform::RotateMessageName().c_str());
+    if (today != nullptr && rotate != 0) {
+        DWORD_PTR turned = 0;
+        if (!SendMessageTimeoutW(today, rotate, orientation, 0, SMTO_NORMAL, kRotateTimeoutMs, &turned) ||
+            turned == 0) {
+            // The screen did not turn: the orientation read back stays the one it shows.
+            norvane::platform::WriteStateDword(norvane::device::kOrientation, previous);
+            return DISP_CHANGE_FAILED;
+        }
     }
     return DISP_CHANGE_SUCCESSFUL;
 }

@@ -90,8 +90,10 @@ LONG CeRegDeleteKey(HKEY hKey, LPCWSTR lpSubKey);
 // fills dmDisplayOrientation from the device state (DM_DISPLAYQUERYORIENTATION
 // fills it with the supported set, DMDO_0|90|180|270). Without CDS_TEST the
 // orientation DMDO_0, DMDO_90, DMDO_180 or DMDO_270 (4) is stored in the device
-// state, where the shell picks it up and turns the screen. Other requests go
-// to the desktop call.
+// state and sent to the shell (kRotateMessage), which turns the screen before the
+// call returns; DISP_CHANGE_FAILED (and the old orientation kept) when it does
+// not. Without a shell it waits in the state for the next boot. Other requests
+// go to the desktop call.
 LONG CeChangeDisplaySettingsEx(LPCWSTR lpszDeviceName, LPDEVMODEW lpDevMode, HWND hwnd, DWORD dwflags,
                                LPVOID lParam);
 

@@ -139,4 +139,25 @@ inline constexpr wchar_t kButtonSoftKeyRight[] = L"SoftKeyRight";
 inline constexpr wchar_t kButtonOK[] = L"OK";
 inline constexpr wchar_t kButtonTaskManager[] = L"TaskManager";
 
+// Registered message the stand-in sends to the Today window once a program has
+// changed the display orientation (stored as Orientation): wParam is the new
+// DMDO_* value. The shell turns the screen before it answers (non-zero).
+inline constexpr wchar_t kRotateMessage[] = L"NorvaneDevice_Rotate";
+// DWORD value of kStateKey: the orientation that ScreenWidth x ScreenHeight
+// show (missing: 0). The shell keeps it with the size when it turns the screen.
+inline constexpr wchar_t kScreenOrientation[] = L"ScreenOrientation";
+
+} // namespace norvane::device
+
+// ---------------------------------------------------------------------------
+// Smart minimize (appended by the task manager's work).
+namespace norvane::device {
+
+// Registered message the stand-in sends to "HHTaskBar" for ShowWindow(SW_MINIMIZE)
+// (CeShowWindow): wParam = the window. The task bar moves the program (with the
+// windows it owns) to the back and out of sight, keeps it WS_VISIBLE and brings
+// the next program or the Today screen forward; it answers non-zero once it has
+// handled the request (a window of the shell process is left as it is).
+inline constexpr wchar_t kSmartMinimizeMessage[] = L"NorvaneDevice_SmartMinimize";
+
 } // namespace norvane::device

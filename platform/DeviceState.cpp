@@ -79,6 +79,12 @@ std::wstring ResetMessageName() {
 std::wstring PowerOffMessageName() {
     return WithSuffix(device::kPowerOffMessage);
 }
+std::wstring SmartMinimizeMessageName() {
+    return WithSuffix(device::kSmartMinimizeMessage);
+}
+std::wstring RotateMessageName() {
+    return WithSuffix(device::kRotateMessage);
+}
 
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
     DWORD value = 0;

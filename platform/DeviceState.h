@@ -31,6 +31,8 @@ std::wstring SipPreferenceMessageName();
 std::wstring ShellReadyEventName();
 std::wstring ResetMessageName();
 std::wstring PowerOffMessageName();
+std::wstring SmartMinimizeMessageName();
+std::wstring RotateMessageName();
 
 // Values of the state key; the fallback when the value is missing or of another type.
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback);

@@ -2,6 +2,8 @@
 // is created, into straight BGRA rows; Draw copies or blends from those.
 #include "Imaging.h"
 
+#include "ImagingInternal.h"
+
 #include <wincodec.h>
 
 #include <algorithm>
@@ -12,37 +14,11 @@
 
 namespace {
 
+using norvane::platform::ComPtr;
+
 // Pictures larger than this are refused rather than decoded (hostile headers).
 constexpr UINT64 kMaxPixels = 16u * 1024u * 1024u;
 constexpr double kHimetricPerInch = 2540.0;
-
-template <class T> class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { Reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    T* Get() const { return m_ptr; }
-    T** Put() {
-        Reset();
-        return &m_ptr;
-    }
-    T* operator->() const { return m_ptr; }
-    explicit operator bool() const { return m_ptr != nullptr; }
-    T* Detach() {
-        T* p = m_ptr;
-        m_ptr = nullptr;
-        return p;
-    }
-    void Reset() {
-        if (m_ptr)
-            m_ptr->Release();
-        m_ptr = nullptr;
-    }
-
-private:
-    T* m_ptr = nullptr;
-};
 
 // A decoded picture: straight B, G, R, A bytes, top row first.
 struct Picture {
@@ -369,19 +345,19 @@ public:
                                                  IImageDecoder** decoder) override {
         return NotImplemented(decoder);
     }
-    HRESULT STDMETHODCALLTYPE CreateImageEncoderToStream(const CLSID*, IStream*,
+    HRESULT STDMETHODCALLTYPE CreateImageEncoderToStream(const CLSID* clsid, IStream* stream,
                                                          IImageEncoder** encoder) override {
-        return NotImplemented(encoder);
+        return norvane::platform::CreateWicEncoderToStream(m_wic, clsid, stream, encoder);
     }
-    HRESULT STDMETHODCALLTYPE CreateImageEncoderToFile(const CLSID*, const WCHAR*,
+    HRESULT STDMETHODCALLTYPE CreateImageEncoderToFile(const CLSID* clsid, const WCHAR* filename,
                                                        IImageEncoder** encoder) override {
-        return NotImplemented(encoder);
+        return norvane::platform::CreateWicEncoderToFile(m_wic, clsid, filename, encoder);
     }
     HRESULT STDMETHODCALLTYPE GetInstalledDecoders(UINT* count, ImageCodecInfo** decoders) override {
         return NoCodecs(count, decoders);
     }
     HRESULT STDMETHODCALLTYPE GetInstalledEncoders(UINT* count, ImageCodecInfo** encoders) override {
-        return NoCodecs(count, encoders);
+        return norvane::platform::InstalledWicEncoders(count, encoders);
     }
     HRESULT STDMETHODCALLTYPE InstallImageCodec(const ImageCodecInfo*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE UninstallImageCodec(const WCHAR*, UINT) override { return E_NOTIMPL; }

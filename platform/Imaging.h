@@ -7,8 +7,10 @@
 // premultiplied) alpha into bits 24-31 of each pixel. Onto any other
 // destination Draw blends the picture with its alpha.
 //
-// The encoder side (JPEG screen captures) is declared for later; its factory
-// methods answer E_NOTIMPL for now.
+// The encoder side writes pictures through WIC: the installed encoders are
+// BMP, JPEG, GIF and PNG (GetInstalledEncoders, with the MIME types callers
+// choose by); an encoder bound to a file or a stream hands out an image sink
+// that takes pixel rows and writes the file when the sink ends.
 #pragma once
 
 #include <windows.h>
@@ -96,6 +98,46 @@ struct ImageCodecInfo {
     const BYTE* SigMask;
 };
 
+// ImageCodecInfo::Flags.
+enum ImageCodecFlags {
+    ImageCodecFlagsEncoder = 0x00000001,
+    ImageCodecFlagsDecoder = 0x00000002,
+    ImageCodecFlagsSupportBitmap = 0x00000004,
+    ImageCodecFlagsSupportVector = 0x00000008,
+    ImageCodecFlagsSeekableEncode = 0x00000010,
+    ImageCodecFlagsBlockingDecode = 0x00000020,
+    ImageCodecFlagsBuiltin = 0x00010000,
+    ImageCodecFlagsSystem = 0x00020000,
+    ImageCodecFlagsUser = 0x00040000,
+};
+
+typedef DWORD ARGB;
+
+struct ColorPalette {
+    UINT Flags;
+    UINT Count;
+    ARGB Entries[1];
+};
+
+struct EncoderParameter {
+    GUID Guid;
+    ULONG NumberOfValues;
+    ULONG Type;
+    VOID* Value;
+};
+
+struct EncoderParameters {
+    UINT Count;
+    EncoderParameter Parameter[1];
+};
+
+struct PropertyItem {
+    PROPID id;
+    ULONG length;
+    WORD type;
+    VOID* value;
+};
+
 struct BitmapData {
     UINT Width;
     UINT Height;
@@ -128,10 +170,63 @@ inline constexpr GUID ImageFormatPNG = {
 inline constexpr GUID ImageFormatGIF = {
     0xB96B3CB0, 0x0728, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
 
-struct IImageSink;
+// {327ABDAE-072B-11D3-9D7B-0000F81EF32E}
+inline constexpr IID IID_IImageEncoder = {
+    0x327ABDAE, 0x072B, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+// {327ABDAF-072B-11D3-9D7B-0000F81EF32E}
+inline constexpr IID IID_IImageSink = {
+    0x327ABDAF, 0x072B, 0x11D3, {0x9D, 0x7B, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
+// The encoders the factory lists (the same class ids as the desktop's codecs).
+// {557CF400-1A04-11D3-9A73-0000F81EF32E}
+inline constexpr CLSID CLSID_BmpEncoder = {
+    0x557CF400, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+// {557CF401-1A04-11D3-9A73-0000F81EF32E}
+inline constexpr CLSID CLSID_JpegEncoder = {
+    0x557CF401, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+// {557CF402-1A04-11D3-9A73-0000F81EF32E}
+inline constexpr CLSID CLSID_GifEncoder = {
+    0x557CF402, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+// {557CF406-1A04-11D3-9A73-0000F81EF32E}
+inline constexpr CLSID CLSID_PngEncoder = {
+    0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+
 struct IImageDecoder;
-struct IImageEncoder;
 struct IBitmapImage;
+
+// Takes a picture in rows: BeginSink with its size, the pixels through
+// PushPixelData (or GetPixelDataBuffer and ReleasePixelDataBuffer), then
+// EndSink. The stand-in's encoder sinks take 32-bit RGB and ARGB, 24-bit RGB
+// and 16-bit RGB 555 and 565 rows, in any order and any stride sign.
+struct IImageSink : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE BeginSink(ImageInfo* imageInfo, RECT* subarea) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EndSink(HRESULT statusCode) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetPalette(const ColorPalette* palette) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPixelDataBuffer(const RECT* rect, PixelFormatID pixelFormat,
+                                                         BOOL lastPass, BitmapData* bitmapData) = 0;
+    virtual HRESULT STDMETHODCALLTYPE ReleasePixelDataBuffer(const BitmapData* bitmapData) = 0;
+    virtual HRESULT STDMETHODCALLTYPE PushPixelData(const RECT* rect, const BitmapData* bitmapData,
+                                                    BOOL lastPass) = 0;
+    virtual HRESULT STDMETHODCALLTYPE PushRawData(const void* buffer, UINT bufsize) = 0;
+    virtual HRESULT STDMETHODCALLTYPE NeedTransform(UINT* rotation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE NeedRawProperty(void* propItem) = 0;
+    virtual HRESULT STDMETHODCALLTYPE PushRawInfo(void* info) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPropertyBuffer(UINT totalBufferSize, PropertyItem** buffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE PushPropertyItems(UINT numberOfProperties, UINT totalBufferSize,
+                                                        PropertyItem* items, BOOL iccProfileChanged) = 0;
+};
+
+// Writes one picture to its stream or file: the picture goes through the sink
+// of GetEncodeSink; TerminateEncoder lets go of the stream (closing the file).
+struct IImageEncoder : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE InitEncoder(IStream* stream) = 0;
+    virtual HRESULT STDMETHODCALLTYPE TerminateEncoder() = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetEncodeSink(IImageSink** sink) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFrameDimension(const GUID* dimensionID) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetEncoderParameterListSize(UINT* size) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetEncoderParameterList(UINT size, EncoderParameters* params) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetEncoderParameters(const EncoderParameters* param) = 0;
+};
 
 struct IImage : public IUnknown {
     // Size in 0.01 mm.
@@ -167,6 +262,7 @@ struct IImagingFactory : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE CreateImageEncoderToFile(const CLSID* clsid, const WCHAR* filename,
                                                                IImageEncoder** encoder) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetInstalledDecoders(UINT* count, ImageCodecInfo** decoders) = 0;
+    // One block from CoTaskMemAlloc, strings included: free it with CoTaskMemFree.
     virtual HRESULT STDMETHODCALLTYPE GetInstalledEncoders(UINT* count, ImageCodecInfo** encoders) = 0;
     virtual HRESULT STDMETHODCALLTYPE InstallImageCodec(const ImageCodecInfo* codecInfo) = 0;
     virtual HRESULT STDMETHODCALLTYPE UninstallImageCodec(const WCHAR* codecName, UINT flags) = 0;

@@ -43,9 +43,7 @@ struct Execution {
 
 class LauncherTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PrepareItemTest();
-    }
+    void SetUp() override { PrepareItemTest(); }
 
     void TearDown() override {
         item.reset();

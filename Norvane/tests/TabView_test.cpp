@@ -74,9 +74,7 @@ struct Picture {
 
 class TabViewTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        PrepareItemTest();
-    }
+    void SetUp() override { PrepareItemTest(); }
 
     void TearDown() override {
         if (HasFailure()) {

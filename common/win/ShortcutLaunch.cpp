@@ -219,8 +219,7 @@ bool LaunchUnguarded(const ShortcutRecord& shortcut, HWND owner, const Settings*
         if (!hooks.specialCommand) {
             return false;
         }
-        hooks.specialCommand(std::wstring(argument), shortcut, owner);
-        return true;
+        return hooks.specialCommand(std::wstring(argument), shortcut, owner);
     case TargetKind::ControlPanel:
         return OpenControlPanelApplet(ParseControlPanelTarget(additional), hooks);
     case TargetKind::File:

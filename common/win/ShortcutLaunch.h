@@ -27,8 +27,10 @@ struct LaunchHooks {
     std::function<std::wstring(const std::wstring& meterPath)> meterStorageFolder;
     // The system status dialog, shown for a meter tap while MeterTap is 0.
     std::function<void(HWND owner)> showStatusDialog;
-    // The special-command dispatcher: the name after "special:".
-    std::function<void(const std::wstring& name, const ShortcutRecord& shortcut, HWND owner)> specialCommand;
+    // The special-command dispatcher: the name after "special:". False when the
+    // command stopped early (a refused question, no phone number) or the window
+    // it asked did not act.
+    std::function<bool(const std::wstring& name, const ShortcutRecord& shortcut, HWND owner)> specialCommand;
 
     // Platform seams; empty means the device's own call. Tests fill them to see
     // what would be started.

@@ -8,10 +8,12 @@
 #include "PlatformServices.h"
 #include "Settings.h"
 #include "ShortcutRecord.h"
+#include "SpecialCommands.h"
 #include "TargetIcon.h"
 #include "Win32Handles.h"
 
 #include <Aygshell.h>
+#include <shlobj.h>
 
 #include <memory>
 
@@ -36,7 +38,23 @@ bool SetDword(HKEY key, const wchar_t* name, DWORD value) {
 } // namespace
 
 Win32SettingsEnvironment::Win32SettingsEnvironment(HKEY root, std::wstring keyPrefix)
-    : m_root(root), m_prefix(std::move(keyPrefix)) {}
+    : m_root(root), m_prefix(std::move(keyPrefix)) {
+    DefaultSpecialProperties = [](std::wstring_view command) {
+        return SpecialCommandDefaults(command, DocumentsFolder());
+    };
+}
+
+std::wstring DocumentsFolder() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    if (!CeSHGetSpecialFolderPath(nullptr, folder, CSIDL_PERSONAL, FALSE) || folder[0] == 0) {
+        return L"\\My Documents\\";
+    }
+    std::wstring path(folder);
+    if (path.back() != L'\\') {
+        path += L'\\';
+    }
+    return path;
+}
 
 std::wstring Win32SettingsEnvironment::ProgramsFolder() {
     const std::wstring keyPath = m_prefix + kNorvaneRegistryKey;

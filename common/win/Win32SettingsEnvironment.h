@@ -51,6 +51,9 @@ private:
     ShortcutIconServices m_iconServices = ShortcutIconServices::Platform();
 };
 
+// The device's personal-documents folder with its final "\" ("\My Documents\").
+std::wstring DocumentsFolder();
+
 // The environment Settings records use in this process (PlatformSettingsEnvironment),
 // for the owner that sets its icon sources.
 Win32SettingsEnvironment& PlatformWin32SettingsEnvironment();

@@ -4,9 +4,12 @@
 // device screen, posts registered messages, waits for the shell and reports the
 // device state. Results go to a file given with --out (the virtual desktop does
 // not pass standard output through); the exit code is 0 on success.
+#include "CeShell.h"
 #include "DeviceContract.h"
 #include "DeviceSupport.h"
 #include "TodayApi.h"
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -112,6 +115,7 @@ bool ShellIsReady() {
 
 struct WindowReport {
     std::vector<std::wstring> lines;
+    std::map<DWORD, std::wstring> processNames;
 };
 
 BOOL CALLBACK ListChild(HWND hwnd, LPARAM lParam) {
@@ -130,22 +134,45 @@ BOOL CALLBACK ListChild(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
+// Every top-level window, front first: class, title, place, process id,
+// foreground, then the process's program name, whether it is visible and
+// whether it is minimized (iconic, or moved out of sight by the shell's smart
+// minimize), so that hidden and minimized programs can be told apart.
 BOOL CALLBACK ListTop(HWND hwnd, LPARAM lParam) {
     auto* report = reinterpret_cast<WindowReport*>(lParam);
-    if (!IsWindowVisible(hwnd))
-        return TRUE;
     RECT r;
     GetWindowRect(hwnd, &r);
     wchar_t cls[128] = L"", title[256] = L"";
     GetClassNameW(hwnd, cls, 128);
     GetWindowTextW(hwnd, title, 256);
+    for (wchar_t* c = title; *c; ++c)
+        if (*c == L'|' || *c == L'\r' || *c == L'\n')
+            *c = L' ';
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t line[600];
-    swprintf(line, 600, L"window|%ls|%ls|%ld|%ld|%ld|%ld|%lu|%d", cls, title, r.left, r.top, r.right - r.left,
-             r.bottom - r.top, pid, hwnd == GetForegroundWindow() ? 1 : 0);
+    const auto name = report->processNames.find(pid);
+    const bool minimized = IsIconic(hwnd) || r.left <= -30000 || r.top <= -30000;
+    wchar_t line[800];
+    swprintf(line, 800, L"window|%ls|%ls|%ld|%ld|%ld|%ld|%lu|%d|%ls|%d|%d", cls, title, r.left, r.top,
+             r.right - r.left, r.bottom - r.top, pid, hwnd == GetForegroundWindow() ? 1 : 0,
+             name == report->processNames.end() ? L"?" : name->second.c_str(), IsWindowVisible(hwnd) ? 1 : 0,
+             minimized ? 1 : 0);
     report->lines.push_back(line);
     return TRUE;
+}
+
+// Program names of the running processes, as the process snapshot gives them.
+std::map<DWORD, std::wstring> ProcessNames() {
+    std::map<DWORD, std::wstring> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return names;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        names[entry.th32ProcessID] = entry.szExeFile;
+    CloseHandle(snapshot);
+    return names;
 }
 
 int Broadcast(const std::wstring& name, WPARAM wParam, bool toToday) {
@@ -417,6 +444,16 @@ int wmain(int argc, wchar_t** argv) {
             return Fail(L"usage: post CLASS MESSAGE [WPARAM]");
         return PostToClass(args[1], args[2], args.size() > 3 ? wcstoull(args[3].c_str(), nullptr, 0) : 0);
     }
+    if (command == L"close") {
+        // close TITLE: WM_CLOSE to the top-level window with that title, as a
+        // program's own close button would.
+        if (args.size() < 2)
+            return Fail(L"usage: close TITLE");
+        HWND target = FindWindowW(nullptr, args[1].c_str());
+        if (!target)
+            return Fail(L"no window titled " + args[1]);
+        return PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : Fail(L"cannot post to " + args[1]);
+    }
     if (command == L"post-today")
         return Broadcast(args.size() > 1 ? args[1] : L"",
                          args.size() > 2 ? wcstoull(args[2].c_str(), nullptr, 0) : 0, true);
@@ -443,6 +480,17 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"ready")
         return ShellIsReady() ? 0 : 1;
+    if (command == L"start") {
+        // start PROGRAM [ARGS...]: as the shell starts a program; returns at once.
+        if (args.size() < 2)
+            return Fail(L"usage: start PROGRAM [ARGS...]");
+        std::wstring arguments;
+        for (size_t i = 2; i < args.size(); ++i) {
+            const bool quote = args[i].empty() || args[i].find_first_of(L" \t") != std::wstring::npos;
+            arguments += (i > 2 ? L" " : L"") + (quote ? L"\"" + args[i] + L"\"" : args[i]);
+        }
+        return StartDeviceProgram(args[1], arguments) ? 0 : Fail(L"cannot start " + args[1]);
+    }
     if (command == L"settled") {
         // 0 once the shell is ready and its Today screen has settled (see
         // kSettledQueryMessage), 1 while it has not.
@@ -457,6 +505,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"windows") {
         WindowReport report;
+        report.processNames = ProcessNames();
         EnumWindows(ListTop, reinterpret_cast<LPARAM>(&report));
         HWND today = FindWindowW(kTodayClass, nullptr);
         if (today)
@@ -488,19 +537,27 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (command == L"rotate") {
+        // rotate [DMDO value]: as a program turns the screen (the next quarter
+        // turn when no value is given); reports the orientation and the size.
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
-        if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode))
-            return Fail(L"cannot read the display mode");
-        std::swap(mode.dmPelsWidth, mode.dmPelsHeight);
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
-        const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+        mode.dmFields = DM_DISPLAYORIENTATION;
+        if (CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_TEST, nullptr) != DISP_CHANGE_SUCCESSFUL)
+            return Fail(L"cannot read the orientation");
+        DWORD next = mode.dmDisplayOrientation == DMDO_0     ? DMDO_90
+                     : mode.dmDisplayOrientation == DMDO_90  ? DMDO_180
+                     : mode.dmDisplayOrientation == DMDO_180 ? DMDO_270
+                                                             : DMDO_0;
+        if (args.size() > 1)
+            next = static_cast<DWORD>(number(1));
+        mode.dmFields = DM_DISPLAYORIENTATION;
+        mode.dmDisplayOrientation = next;
+        const LONG result = CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_RESET, nullptr);
         if (result != DISP_CHANGE_SUCCESSFUL)
-            return Fail(L"the display cannot change to " + std::to_wstring(mode.dmPelsWidth) + L"x" +
-                        std::to_wstring(mode.dmPelsHeight) + L" (" + std::to_wstring(result) + L")");
-        HWND today = FindWindowW(kTodayClass, nullptr);
-        if (today)
-            PostMessageW(today, WM_DISPLAYCHANGE, 32, MAKELPARAM(mode.dmPelsWidth, mode.dmPelsHeight));
+            return Fail(L"the screen did not turn (" + std::to_wstring(result) + L"); see the device log");
+        Report(L"orientation|" + std::to_wstring(next) + L"|" +
+               std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"|" +
+               std::to_wstring(GetSystemMetrics(SM_CYSCREEN)));
         return 0;
     }
     if (command == L"menus")

@@ -5,6 +5,7 @@
 // PROGRAM_NAME the file name and PROGRAM_TITLE the window title. Every program
 // appends "<program>|<command line>" to the device log and shows in its title
 // what it was asked to do.
+#include "CeWindow.h"
 #include "DeviceSupport.h"
 #include "Window.h"
 
@@ -30,6 +31,7 @@ enum Kind {
     kOwnedWindow = 5,
     kGame = 6,
     kLogOnly = 7, // logs its start and ends (start-up folder sample)
+    kPhone = 8,   // the phone application ("cprog.exe"), started in the background at boot
 };
 
 constexpr wchar_t kProgramName[] = PROGRAM_NAME;
@@ -88,13 +90,13 @@ public:
     ProgramWindow(std::wstring title, std::wstring detail, int kind)
         : m_title(std::move(title)), m_detail(std::move(detail)), m_kind(kind) {}
 
-    bool Create(HWND owner, const RECT& area, DWORD exStyle) {
+    bool Create(HWND owner, const RECT& area, DWORD exStyle, bool visible = true) {
         RegisterWindowClass(L"NorvaneDeviceProgram", CS_HREDRAW | CS_VREDRAW,
                             static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
                             LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
-        return CreateWindowFor(L"NorvaneDeviceProgram", m_title.c_str(), WS_POPUP | WS_VISIBLE | WS_BORDER,
-                               exStyle, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                               owner);
+        return CreateWindowFor(L"NorvaneDeviceProgram", m_title.c_str(),
+                               WS_POPUP | WS_BORDER | (visible ? WS_VISIBLE : 0), exStyle, area.left,
+                               area.top, area.right - area.left, area.bottom - area.top, owner);
     }
     bool m_quitOnDestroy = true;
 
@@ -270,6 +272,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                      RECT{area.left + ScaleX(20), area.top + ScaleY(90), area.right - ScaleX(20),
                           area.top + ScaleY(180)},
                      0);
+        return MessageLoop();
+    }
+    case kPhone: {
+        // Runs from boot on: its window stays behind the others (still a
+        // running program) until the phone is wanted; started again, it comes
+        // forward.
+        ProgramWindow phone(title, L"Phone ready\n\nNo missed calls.", PROGRAM_KIND);
+        const bool background = arguments == L"/background";
+        if (!phone.Create(nullptr, area, 0, !background))
+            return 1;
+        if (background) {
+            // Out of sight at the back, as the shell's smart minimize leaves a program.
+            ShowWindow(phone.Hwnd(), SW_SHOWNOACTIVATE);
+            CeShowWindow(phone.Hwnd(), SW_MINIMIZE);
+        } else {
+            SetForegroundWindow(phone.Hwnd());
+        }
         return MessageLoop();
     }
     default:

@@ -119,6 +119,20 @@ def box(n):
     return img
 
 
+def handset(n):
+    img = blank(n)
+    circle(img, 0.5, 0.5, 0.44, (40, 150, 70, 255))
+    # A telephone handset: two ear pieces joined by a curved grip.
+    for i in range(12):
+        t = i / 11.0
+        x = 0.30 + t * 0.40
+        y = 0.62 - 0.22 * (1 - (2 * t - 1) ** 2)
+        circle(img, x, y, 0.07, (245, 245, 245, 255))
+    circle(img, 0.27, 0.64, 0.11, (245, 245, 245, 255))
+    circle(img, 0.73, 0.64, 0.11, (245, 245, 245, 255))
+    return img
+
+
 def icon_image(img):
     n = len(img)
     header = struct.pack('<IiiHHIIiiII', 40, n, n * 2, 1, 32, 0, 0, 0, 0, 0, 0)
@@ -154,6 +168,7 @@ def write_ico(path, draw):
 ICONS = {
     'battery': battery, 'memory': memory, 'gear': gear, 'note': note, 'people': people,
     'calculator': calculator, 'game': game, 'folder': folder, 'tool': tool, 'mail': mail, 'box': box,
+    'handset': handset,
 }
 
 if __name__ == '__main__':

@@ -3,6 +3,7 @@
 #include "DeviceContract.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace norvane::device {
@@ -22,6 +23,8 @@ const ButtonInfo kButtons[] = {
 };
 
 constexpr wchar_t kScreenOffClass[] = L"NorvaneScreenOff";
+// WM_SETTINGCHANGE's wParam after a rotation (SETTINGCHANGE_RESET).
+constexpr WPARAM kSettingChangeReset = 0x3002;
 
 } // namespace
 
@@ -44,9 +47,12 @@ public:
     }
     bool IsOn() const { return m_hwnd && IsWindowVisible(m_hwnd); }
     void Wake() {
+        const bool wasOff = IsOn();
         if (m_hwnd)
             ShowWindow(m_hwnd, SW_HIDE);
         SetState(0);
+        if (wasOff)
+            AppendDeviceLog(L"shell", L"power on");
     }
 
 protected:
@@ -187,8 +193,83 @@ void DeviceShell::OnShutdown() {
 }
 
 void DeviceShell::OnPowerOff() {
+    if (m_screenOff->IsOn())
+        return;
     const Geometry g = ComputeGeometry();
-    m_screenOff->Show(g.width, g.height);
+    if (m_screenOff->Show(g.width, g.height))
+        AppendDeviceLog(L"shell", L"power off (screen off until a key or a tap)");
+}
+
+namespace {
+
+bool IsSideways(DWORD orientation) {
+    return orientation == 1 || orientation == 4; // DMDO_90, DMDO_270
+}
+
+int Degrees(DWORD orientation) {
+    switch (orientation) {
+    case 1:
+        return 90;
+    case 2:
+        return 180;
+    case 4:
+        return 270;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+bool DeviceShell::TurnScreen(DWORD orientation) {
+    RegKey state;
+    if (!state.Create(HKEY_LOCAL_MACHINE, kStateKey))
+        return false;
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // The size recorded last and the orientation it was recorded for give the
+    // profile's own size; the new orientation turns that.
+    DWORD width = 0, height = 0, shown = 0;
+    if (!state.ReadDword(kScreenWidth, width) || !state.ReadDword(kScreenHeight, height) || !width ||
+        !height) {
+        width = static_cast<DWORD>(screenWidth);
+        height = static_cast<DWORD>(screenHeight);
+    }
+    state.ReadDword(kScreenOrientation, shown);
+    if (IsSideways(shown) != IsSideways(orientation))
+        std::swap(width, height);
+    if (static_cast<int>(width) != screenWidth || static_cast<int>(height) != screenHeight) {
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+        mode.dmPelsWidth = width;
+        mode.dmPelsHeight = height;
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        const LONG result = ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr);
+        if (result != DISP_CHANGE_SUCCESSFUL) {
+            AppendDeviceLog(L"shell", L"cannot turn the screen to " + std::to_wstring(width) + L"x" +
+                                          std::to_wstring(height) + L" (" + std::to_wstring(result) + L")");
+            return false;
+        }
+    }
+    state.WriteDword(kScreenWidth, width);
+    state.WriteDword(kScreenHeight, height);
+    state.WriteDword(kScreenOrientation, orientation);
+    state.WriteDword(kOrientation, orientation);
+    return true;
+}
+
+bool DeviceShell::OnRotate(DWORD orientation) {
+    if (!TurnScreen(orientation))
+        return false;
+    OnDisplayChange();
+    // Every top-level window hears of it, as from the device's display driver.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, kSettingChangeReset, 0,
+                        SMTO_ABORTIFHUNG | SMTO_NORMAL, 2000, &ignored);
+    AppendDeviceLog(L"shell", L"rotated to " + std::to_wstring(Degrees(orientation)) + L" degrees (" +
+                                  std::to_wstring(GetSystemMetrics(SM_CXSCREEN)) + L"x" +
+                                  std::to_wstring(GetSystemMetrics(SM_CYSCREEN)) + L")");
+    return true;
 }
 
 void DeviceShell::OnDisplayChange() {
@@ -213,7 +294,18 @@ void DeviceShell::ShellReady() {
     if (m_readyEvent)
         SetEvent(m_readyEvent.Get());
     AppendDeviceLog(L"shell", L"ready");
+    StartPhoneApplication();
     RunStartUpFolder();
+}
+
+void DeviceShell::StartPhoneApplication() {
+    // A phone edition runs its phone application from boot on, in the background.
+    const std::wstring phone = L"\\Windows\\cprog.exe";
+    if (ReadRegDword(HKEY_LOCAL_MACHINE, kStateKey, kPhoneEdition, 0) != 1 ||
+        GetFileAttributesW(DeviceToWin32Path(phone).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    if (!StartDeviceProgram(phone, L"/background"))
+        AppendDeviceLog(L"shell", L"cannot start " + phone);
 }
 
 void DeviceShell::RunStartUpFolder() {
@@ -254,6 +346,10 @@ int DeviceShell::Run() {
                            static_cast<DWORD>(table.size()));
         }
     }
+    // The screen keeps the orientation it had before the reset.
+    const DWORD orientation = ReadRegDword(HKEY_LOCAL_MACHINE, kStateKey, kOrientation, 0);
+    if (!TurnScreen(orientation))
+        AppendDeviceLog(L"shell", L"cannot restore the screen's orientation");
     if (!CreateWindows())
         return 1;
     // The items are asked for their heights before the Today screen first shows.

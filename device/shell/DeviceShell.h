@@ -36,6 +36,7 @@ public:
     void OnPowerOff() override;
     void OnShutdown() override;
     void OnDisplayChange() override;
+    bool OnRotate(DWORD orientation) override;
     bool InNestedLoop(HWND hwnd, UINT message, WPARAM wParam) const override {
         return m_dispatching && !(m_dispatching->hwnd == hwnd && m_dispatching->message == message &&
                                   m_dispatching->wParam == wParam);
@@ -51,8 +52,12 @@ private:
     bool LogWindowFailure(const wchar_t* part);
     void RegisterButtons();
     void ShellReady();
+    void StartPhoneApplication();
     void RunStartUpFolder();
     void Quit(int code);
+    // Gives the screen the size of the orientation (the profile's size, turned
+    // for 90 and 270 degrees) and records it in the device state.
+    bool TurnScreen(DWORD orientation);
 
     Theme m_theme;
     TodayScreen m_today;

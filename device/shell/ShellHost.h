@@ -25,6 +25,9 @@ public:
     virtual void OnShutdown() = 0;
     // The screen size changed (rotation).
     virtual void OnDisplayChange() = 0;
+    // A program changed the display orientation (DMDO_* value): turn the
+    // screen. False when it could not be turned.
+    virtual bool OnRotate(DWORD orientation) = 0;
     // True when the message being handled did not come straight from the
     // shell's own loop but through a loop nested inside one of its dispatches
     // (a menu an item tracks, a message box it shows), or from a call made

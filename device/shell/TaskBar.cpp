@@ -50,6 +50,7 @@ bool TaskBar::Create(int width, int height) {
                          WS_EX_TOPMOST | WS_EX_TOOLWINDOW, 0, 0, width, height, nullptr))
         return false;
     SetTimer(m_hwnd, kTrackTimer, kTrackMs, nullptr);
+    m_smartMinimizeMessage = RegisterWindowMessageW(kSmartMinimizeMessage);
     TrackForeground();
     return true;
 }
@@ -187,6 +188,17 @@ bool TaskBar::IsProgramWindow(HWND window) const {
     return pid != GetCurrentProcessId();
 }
 
+std::wstring TaskBar::ShownTitle(HWND program) const {
+    // The Today screen's override counts while it is in front.
+    const HWND front = program ? program : m_host.TodayWindow();
+    for (HWND w = front; w; w = GetWindow(w, GW_OWNER)) {
+        auto it = m_navBarTexts.find(w);
+        if (it != m_navBarTexts.end())
+            return it->second;
+    }
+    return program ? TitleOf(program) : L"Start";
+}
+
 std::wstring TaskBar::TitleOf(HWND window) const {
     for (HWND w = window; w; w = GetWindow(w, GW_OWNER)) {
         wchar_t text[256] = L"";
@@ -204,17 +216,34 @@ void TaskBar::TrackForeground() {
     if (foreground)
         GetWindowThreadProcessId(foreground, &pid);
     HWND program = m_program;
+    if (IsWineDesktop(foreground) && ++m_idleTicks < 2) {
+        // While the foreground passes from one program to another (activation
+        // reaches the other process a moment later) nobody is in front: wait a
+        // tick before deciding that the program went away.
+        return;
+    }
     if (IsWineDesktop(foreground)) {
-        // The last program went away: Today comes forward, as on the device.
-        program = nullptr;
-        m_host.ShowToday();
+        m_idleTicks = 0;
+        // The program in front went away: the next one comes forward, or
+        // Today after the last, as on the device.
+        if (ActivateNextProgram(nullptr)) {
+            foreground = GetForegroundWindow();
+            program = foreground;
+        } else {
+            program = nullptr;
+            m_host.ShowToday();
+        }
     } else if (pid == GetCurrentProcessId()) {
+        m_idleTicks = 0;
         // Today, an item's popup, or one of the bars. The bars never keep the
         // activation: it goes back to the program or to Today.
         wchar_t name[64] = L"";
         GetClassNameW(foreground, name, 64);
         const bool bar = foreground == m_hwnd || lstrcmpW(name, kMenuBarClass) == 0;
-        if (!bar)
+        // A popup the bar owns (an item's task manager) or a menu opened over
+        // the program leaves the program in front as far as the bar goes.
+        const bool overProgram = GetWindow(foreground, GW_OWNER) == m_hwnd || lstrcmpW(name, L"#32768") == 0;
+        if (!bar && !overProgram)
             program = nullptr;
         if (program && (!IsWindow(program) || m_minimized.count(GetAncestor(program, GA_ROOTOWNER))))
             program = nullptr;
@@ -225,6 +254,7 @@ void TaskBar::TrackForeground() {
                 m_host.ShowToday();
         }
     } else {
+        m_idleTicks = 0;
         program = foreground;
         const HWND root = GetAncestor(foreground, GA_ROOTOWNER);
         if (m_minimized.count(root)) {
@@ -247,7 +277,7 @@ void TaskBar::TrackForeground() {
     for (auto it = m_minimized.begin(); it != m_minimized.end();)
         it = IsWindow(it->first) ? std::next(it) : m_minimized.erase(it);
 
-    std::wstring title = !m_navBarText.empty() ? m_navBarText : program ? TitleOf(program) : L"Start";
+    std::wstring title = ShownTitle(program);
     wchar_t clock[32] = L"";
     GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, clock, 32);
     if (program != m_program || title != m_title || clock != m_clock) {
@@ -290,38 +320,47 @@ void TaskBar::SmartMinimize(HWND window) {
         m_minimized[w] = rect;
         SetWindowPos(w, HWND_BOTTOM, -32000, -32000, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    // The next program in Z order, or Today.
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == window || !IsWindowVisible(w) || !IsProgramWindow(w) || GetWindow(w, GW_OWNER) ||
-            (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) || GetWindowTextLengthW(w) == 0 ||
-            m_minimized.count(w))
-            continue;
-        SetForegroundWindow(w);
-        TrackForeground();
-        return;
+    if (!ActivateNextProgram(window)) {
+        m_host.ShowToday();
+        m_program = nullptr;
     }
-    m_host.ShowToday();
-    m_program = nullptr;
     TrackForeground();
 }
 
-void TaskBar::OnCopyData(const COPYDATASTRUCT* data) {
+bool TaskBar::ActivateNextProgram(HWND except) {
+    // The next program in Z order that is not out of sight.
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == except || !IsWindowVisible(w) || !IsProgramWindow(w) || GetWindow(w, GW_OWNER) ||
+            (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) || GetWindowTextLengthW(w) == 0 ||
+            m_minimized.count(w) || IsIconic(w))
+            continue;
+        SetForegroundWindow(w);
+        return true;
+    }
+    return false;
+}
+
+void TaskBar::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     if (!data)
         return;
     if (data->dwData == kCopyDataNavBarText) {
-        std::wstring text(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        std::wstring text;
+        if (data->lpData)
+            text.assign(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
         while (!text.empty() && text.back() == L'\0')
             text.pop_back();
-        if (text != m_navBarText) {
-            m_navBarText = text;
-            // The call may come from the bar's own WM_PAINT: only mark it dirty.
-            const std::wstring title = !m_navBarText.empty() ? m_navBarText
-                                       : m_program           ? TitleOf(m_program)
-                                                             : L"Start";
-            if (title != m_title) {
-                m_title = title;
-                InvalidateRect(m_hwnd, nullptr, FALSE);
-            }
+        if (text.empty())
+            m_navBarTexts.erase(sender);
+        else
+            m_navBarTexts[sender] = text;
+        for (auto it = m_navBarTexts.begin(); it != m_navBarTexts.end();)
+            it = IsWindow(it->first) ? std::next(it) : m_navBarTexts.erase(it);
+        // The call may come from the bar's own WM_PAINT: only mark it dirty,
+        // and only when the title shown changes.
+        const std::wstring title = ShownTitle(m_program);
+        if (title != m_title) {
+            m_title = title;
+            InvalidateRect(m_hwnd, nullptr, FALSE);
         }
         return;
     }
@@ -369,6 +408,12 @@ void TaskBar::ShowStartMenu() {
 }
 
 LRESULT TaskBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == m_smartMinimizeMessage && message != 0) {
+        // ShowWindow(SW_MINIMIZE) on the device (CeShowWindow): a window of the
+        // shell itself is left as it is, but the request counts as handled.
+        SmartMinimize(reinterpret_cast<HWND>(wParam));
+        return 1;
+    }
     switch (message) {
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -389,8 +434,17 @@ LRESULT TaskBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             TrackForeground();
         return 0;
     case WM_COPYDATA:
-        OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         return TRUE;
+    case WM_CAPTURECHANGED:
+        // Someone else took the stylus (or the item ended the press): the
+        // corner button comes up again.
+        if (m_pressed != Part::None && reinterpret_cast<HWND>(lParam) != m_hwnd) {
+            m_pressed = Part::None;
+            m_pressedIcon = -1;
+            InvalidateRect(m_hwnd, nullptr, FALSE);
+        }
+        return 0;
     case WM_LBUTTONDOWN: {
         POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         int icon = -1;

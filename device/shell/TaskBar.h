@@ -29,6 +29,8 @@ public:
     // Smart minimize: keeps the window visible but off-screen, behind the
     // others, and brings the next program (or Today) forward.
     void SmartMinimize(HWND window);
+    // Brings the top program that is not minimized forward; false when there is none.
+    bool ActivateNextProgram(HWND except);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -45,12 +47,14 @@ private:
     void TrackForeground();
     bool IsProgramWindow(HWND window) const;
     std::wstring TitleOf(HWND window) const;
+    // The override of SHSetNavBarText for what is in front, else its title.
+    std::wstring ShownTitle(HWND program) const;
     Part PartAt(POINT pt, int* iconIndex) const;
     RECT StartRect() const;
     RECT CornerRect() const;
     RECT ClockRect() const;
     RECT IconRect(int index) const;
-    void OnCopyData(const COPYDATASTRUCT* data);
+    void OnCopyData(HWND sender, const COPYDATASTRUCT* data);
     void ShowStartMenu();
     bool CornerIsOk() const;
 
@@ -59,13 +63,16 @@ private:
     int m_height = 0;
     HWND m_program = nullptr; // foreground program window, or null for Today
     std::wstring m_title;
-    std::wstring m_navBarText;
+    // SHSetNavBarText: the title shown instead of a window's own.
+    std::map<HWND, std::wstring> m_navBarTexts;
     std::wstring m_clock;
     std::vector<NotifyIcon> m_icons;
     std::map<HWND, RECT> m_minimized; // smart-minimized windows and where they were
     Part m_pressed = Part::None;
     int m_pressedIcon = -1;
     bool m_inMenu = false;
+    UINT m_smartMinimizeMessage = 0;
+    int m_idleTicks = 0; // ticks in a row with nobody in front
     HFONT m_titleFont = nullptr;
     HFONT m_clockFont = nullptr;
 };

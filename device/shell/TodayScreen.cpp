@@ -45,6 +45,7 @@ bool TodayScreen::Create(const RECT& area) {
     m_resetMessage = RegisterWindowMessageW(kResetMessage);
     m_powerOffMessage = RegisterWindowMessageW(kPowerOffMessage);
     m_shutdownMessage = RegisterWindowMessageW(kShutdownMessage);
+    m_rotateMessage = RegisterWindowMessageW(kRotateMessage);
     m_settledMessage = RegisterWindowMessageW(kSettledQueryMessage);
     if (!RegisterWindowClass(kTodayClass, CS_DBLCLKS, nullptr))
         return false;
@@ -374,6 +375,8 @@ LRESULT TodayScreen::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         m_host.OnShutdown();
         return 0;
     }
+    if (message != 0 && message == m_rotateMessage)
+        return m_host.OnRotate(static_cast<DWORD>(wParam)) ? 1 : 0;
     if (message != 0 && message == m_settledMessage)
         return IsSettled() ? 1 : 0;
     switch (message) {

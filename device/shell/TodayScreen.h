@@ -72,6 +72,7 @@ private:
     UINT m_resetMessage = 0;
     UINT m_powerOffMessage = 0;
     UINT m_shutdownMessage = 0;
+    UINT m_rotateMessage = 0;
     UINT m_settledMessage = 0;
     bool m_lastQueryChanged = false;
 };

@@ -89,6 +89,7 @@ int RunProbe() {
     LaunchHooks hooks;
     hooks.specialCommand = [](const std::wstring& name, const ShortcutRecord& shortcut, HWND) {
         AppendDeviceLog(kProbe, L"special " + name + L" for " + shortcut.Target());
+        return true;
     };
     hooks.showStatusDialog = [](HWND) { AppendDeviceLog(kProbe, L"status dialog"); };
     hooks.meterKinds = [](const std::wstring& path) -> unsigned {

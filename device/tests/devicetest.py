@@ -74,14 +74,20 @@ def run_case(cases):
 
 # ---------------------------------------------------------------- the device's screen, menus and dialogs
 
-def parse_windows(text):
-    """devicectl windows: top-level windows (front first), Today items, screen."""
+def parse_windows(text, hidden=False):
+    """devicectl windows: top-level windows (front first; the visible ones unless
+    hidden is set), Today items, screen."""
     state = {'windows': [], 'items': [], 'screen': None}
     for line in text.splitlines():
         f = line.split('|')
         if f[0] == 'window' and len(f) >= 9:
+            visible = len(f) < 12 or f[10] == '1'
+            if not visible and not hidden:
+                continue
             state['windows'].append(dict(cls=f[1], title=f[2], x=int(f[3]), y=int(f[4]), w=int(f[5]), h=int(f[6]),
-                                         pid=int(f[7]), foreground=f[8] == '1'))
+                                         pid=int(f[7]), foreground=f[8] == '1',
+                                         process=f[9] if len(f) >= 12 else '', visible=visible,
+                                         minimized=len(f) >= 12 and f[11] == '1'))
         elif f[0] == 'item' and len(f) >= 8:
             state['items'].append(dict(cls=f[1], title=f[2], x=int(f[3]), y=int(f[4]), w=int(f[5]), h=int(f[6]),
                                        visible=f[7] == '1'))

@@ -26,7 +26,7 @@ def windows():
         f = line.split('|')
         if f[0] == 'item':
             result['items'][f[2]] = dict(cls=f[1], x=int(f[3]), y=int(f[4]), w=int(f[5]), h=int(f[6]))
-        elif f[0] == 'window':
+        elif f[0] == 'window' and (len(f) < 12 or f[10] == '1'):
             result['windows'].append(dict(cls=f[1], title=f[2], x=int(f[3]), y=int(f[4]), w=int(f[5]),
                                           h=int(f[6]), foreground=f[8] == '1'))
         elif f[0] == 'screen':

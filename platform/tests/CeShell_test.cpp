@@ -176,6 +176,34 @@ TEST_F(Shell, RotationIsStoredInTheDeviceState) {
     EXPECT_EQ(mode.dmDisplayOrientation, static_cast<DWORD>(DMDO_90 | DMDO_180 | DMDO_270));
 }
 
+TEST_F(Shell, RotationAsksTheShellToTurnTheScreenBeforeItReturns) {
+    RecordingWindow today(norvane::platform::TodayClassName(), device::kTodayTitle);
+    ASSERT_NE(today.Get(), nullptr);
+    const UINT rotate = RegisterWindowMessageW(norvane::platform::RotateMessageName().c_str());
+    today.registeredAnswer = 1;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_DISPLAYORIENTATION;
+    mode.dmDisplayOrientation = DMDO_90;
+    ASSERT_EQ(CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_RESET, nullptr), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_EQ(today.messages.size(), 1u) << "sent, so it has arrived when the call returns";
+    EXPECT_EQ(today.messages[0].message, rotate);
+    EXPECT_EQ(today.messages[0].wParam, static_cast<WPARAM>(DMDO_90));
+    EXPECT_EQ(norvane::platform::ReadStateDword(device::kOrientation, 99), static_cast<DWORD>(DMDO_90));
+
+    // A shell that cannot turn: the call fails and the orientation stays the shown one.
+    today.registeredAnswer = 0;
+    mode.dmDisplayOrientation = DMDO_180;
+    EXPECT_EQ(CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_RESET, nullptr), DISP_CHANGE_FAILED);
+    EXPECT_EQ(norvane::platform::ReadStateDword(device::kOrientation, 99), static_cast<DWORD>(DMDO_90));
+    EXPECT_EQ(today.messages.size(), 2u);
+    // Reading the orientation sends nothing.
+    mode.dmFields = DM_DISPLAYORIENTATION;
+    ASSERT_EQ(CeChangeDisplaySettingsEx(nullptr, &mode, nullptr, CDS_TEST, nullptr), DISP_CHANGE_SUCCESSFUL);
+    EXPECT_EQ(mode.dmDisplayOrientation, static_cast<DWORD>(DMDO_90));
+    EXPECT_EQ(today.messages.size(), 2u);
+}
+
 TEST_F(Shell, BitmapFilesLoadFromDevicePaths) {
     // A 2x1 24-bit bitmap written by hand.
     const wchar_t* file = L"C:\\NvTestBitmap.bmp";

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -171,4 +173,187 @@ TEST_F(ImagingTest, UnreadableInputFailsWithoutAnImage) {
     IUnknown* unknown = nullptr;
     EXPECT_EQ(m_factory->QueryInterface(IID_IImagingFactory, reinterpret_cast<void**>(&unknown)), S_OK);
     unknown->Release();
+}
+
+namespace {
+
+// A picture with flat areas and sharp edges, as a screen has: blue, green, red, x.
+std::vector<BYTE> ScreenLikePicture(UINT width, UINT height) {
+    std::vector<BYTE> pixels(static_cast<size_t>(width) * height * 4);
+    for (UINT y = 0; y < height; ++y) {
+        for (UINT x = 0; x < width; ++x) {
+            BYTE* p = &pixels[(static_cast<size_t>(y) * width + x) * 4];
+            const bool bar = y < height / 4;
+            p[0] = bar ? 0x80 : static_cast<BYTE>(x * 255 / width);
+            p[1] = bar ? 0x30 : static_cast<BYTE>(y * 255 / height);
+            p[2] = bar ? 0x10 : 0xC0;
+            p[3] = 0x77; // ignored
+        }
+    }
+    return pixels;
+}
+
+std::wstring TempFile(const wchar_t* name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + name;
+}
+
+const ImageCodecInfo* FindByMime(const ImageCodecInfo* codecs, UINT count, const wchar_t* mime) {
+    const ImageCodecInfo* found = nullptr;
+    for (UINT i = 0; i < count; ++i)
+        if (codecs[i].MimeType && _wcsicmp(codecs[i].MimeType, mime) == 0)
+            found = &codecs[i];
+    return found;
+}
+
+} // namespace
+
+TEST_F(ImagingTest, EncodersAreListedWithTheirMimeTypes) {
+    UINT count = 0;
+    ImageCodecInfo* codecs = nullptr;
+    ASSERT_EQ(m_factory->GetInstalledEncoders(&count, &codecs), S_OK);
+    ASSERT_NE(codecs, nullptr);
+    const ImageCodecInfo* jpeg = FindByMime(codecs, count, L"image/jpeg");
+    ASSERT_NE(jpeg, nullptr);
+    EXPECT_TRUE(IsEqualCLSID(jpeg->Clsid, CLSID_JpegEncoder));
+    EXPECT_TRUE(IsEqualGUID(jpeg->FormatID, ImageFormatJPEG));
+    EXPECT_TRUE(jpeg->Flags & ImageCodecFlagsEncoder);
+    EXPECT_NE(FindByMime(codecs, count, L"image/bmp"), nullptr);
+    EXPECT_NE(FindByMime(codecs, count, L"IMAGE/PNG"), nullptr);
+    CoTaskMemFree(codecs);
+}
+
+// The capture's way: the sink begins with a 16-bit description, then takes all
+// rows in one pass as 32-bit RGB; the file reads back as the picture.
+TEST_F(ImagingTest, AJpegWrittenThroughTheSinkReadsBackCloseToThePicture) {
+    const UINT width = 96, height = 64;
+    std::vector<BYTE> picture = ScreenLikePicture(width, height);
+    const std::wstring path = TempFile(L"norvane-encoder-test.jpg");
+    DeleteFileW(path.c_str());
+    for (bool bottomUp : {false, true}) {
+        IImageEncoder* encoder = nullptr;
+        ASSERT_EQ(m_factory->CreateImageEncoderToFile(&CLSID_JpegEncoder, path.c_str(), &encoder), S_OK);
+        IImageSink* sink = nullptr;
+        ASSERT_EQ(encoder->GetEncodeSink(&sink), S_OK);
+        ImageInfo info{};
+        info.RawDataFormat = ImageFormatMemoryBMP;
+        info.PixelFormat = PixelFormat16bppRGB555;
+        info.Width = width;
+        info.Height = height;
+        ASSERT_EQ(sink->BeginSink(&info, nullptr), S_OK);
+        // Bottom-up rows are pushed from the last row with a negative stride.
+        std::vector<BYTE> rows = picture;
+        if (bottomUp)
+            for (UINT y = 0; y < height; ++y)
+                std::memcpy(&rows[y * width * 4], &picture[(height - 1 - y) * width * 4], width * 4);
+        BitmapData data{};
+        data.Width = width;
+        data.Height = height;
+        data.Stride = bottomUp ? -static_cast<INT>(width * 4) : static_cast<INT>(width * 4);
+        data.PixelFormat = PixelFormat32bppRGB;
+        data.Scan0 = bottomUp ? &rows[(height - 1) * width * 4] : rows.data();
+        RECT all{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+        ASSERT_EQ(sink->PushPixelData(&all, &data, TRUE), S_OK);
+        ASSERT_EQ(sink->EndSink(S_OK), S_OK);
+        sink->Release();
+        ASSERT_EQ(encoder->TerminateEncoder(), S_OK);
+        encoder->Release();
+
+        IImage* image = nullptr;
+        ASSERT_EQ(m_factory->CreateImageFromFile(path.c_str(), &image), S_OK);
+        ImageInfo read{};
+        ASSERT_EQ(image->GetImageInfo(&read), S_OK);
+        EXPECT_TRUE(IsEqualGUID(read.RawDataFormat, ImageFormatJPEG));
+        ASSERT_EQ(read.Width, width);
+        ASSERT_EQ(read.Height, height);
+        std::vector<DWORD> got = DrawInto32(image, width, height, true);
+        image->Release();
+        double squares = 0;
+        for (size_t i = 0; i < got.size(); ++i)
+            for (int c = 0; c < 3; ++c) {
+                const int d = static_cast<int>((got[i] >> (8 * c)) & 0xFF) - picture[i * 4 + c];
+                squares += d * d;
+            }
+        const double rmse = std::sqrt(squares / (got.size() * 3));
+        EXPECT_LT(rmse, 4.0) << (bottomUp ? "bottom-up" : "top-down");
+        // The flat bar keeps its colour.
+        EXPECT_NEAR(static_cast<int>((got[5 * width + 5] >> 16) & 0xFF), 0x10, 3);
+        EXPECT_NEAR(static_cast<int>(got[5 * width + 5] & 0xFF), 0x80, 3);
+    }
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(ImagingTest, ABmpEncoderWritesTheExactPixels) {
+    const UINT width = 7, height = 5;
+    std::vector<BYTE> picture = ScreenLikePicture(width, height);
+    const std::wstring path = TempFile(L"norvane-encoder-test.bmp");
+    IImageEncoder* encoder = nullptr;
+    ASSERT_EQ(m_factory->CreateImageEncoderToFile(&CLSID_BmpEncoder, path.c_str(), &encoder), S_OK);
+    IImageSink* sink = nullptr;
+    ASSERT_EQ(encoder->GetEncodeSink(&sink), S_OK);
+    ImageInfo info{};
+    info.PixelFormat = PixelFormat32bppRGB;
+    info.Width = width;
+    info.Height = height;
+    ASSERT_EQ(sink->BeginSink(&info, nullptr), S_OK);
+    // Two pushes: the top rows through the sink's own buffer, the rest pushed.
+    RECT top{0, 0, static_cast<LONG>(width), 2};
+    BitmapData buffer{};
+    ASSERT_EQ(sink->GetPixelDataBuffer(&top, PixelFormat32bppRGB, TRUE, &buffer), S_OK);
+    for (UINT y = 0; y < 2; ++y)
+        std::memcpy(static_cast<BYTE*>(buffer.Scan0) + y * buffer.Stride, &picture[y * width * 4], width * 4);
+    ASSERT_EQ(sink->ReleasePixelDataBuffer(&buffer), S_OK);
+    RECT rest{0, 2, static_cast<LONG>(width), static_cast<LONG>(height)};
+    BitmapData data{
+        width, height - 2, static_cast<INT>(width * 4), PixelFormat32bppRGB, &picture[2 * width * 4], 0};
+    ASSERT_EQ(sink->PushPixelData(&rest, &data, TRUE), S_OK);
+    ASSERT_EQ(sink->EndSink(S_OK), S_OK);
+    sink->Release();
+    encoder->TerminateEncoder();
+    encoder->Release();
+    IImage* image = nullptr;
+    ASSERT_EQ(m_factory->CreateImageFromFile(path.c_str(), &image), S_OK);
+    std::vector<DWORD> got = DrawInto32(image, width, height, true);
+    image->Release();
+    for (size_t i = 0; i < got.size(); ++i) {
+        const DWORD want = 0xFF000000u | picture[i * 4 + 2] << 16 | picture[i * 4 + 1] << 8 | picture[i * 4];
+        ASSERT_EQ(got[i], want) << "pixel " << i;
+    }
+    DeleteFileW(path.c_str());
+}
+
+TEST_F(ImagingTest, SinksRefuseWhatTheyCannotTake) {
+    IImageEncoder* encoder = reinterpret_cast<IImageEncoder*>(1);
+    const std::wstring path = TempFile(L"norvane-encoder-refused.jpg");
+    const CLSID unknown = IID_IImage;
+    EXPECT_EQ(m_factory->CreateImageEncoderToFile(&unknown, path.c_str(), &encoder), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(encoder, nullptr);
+    ASSERT_EQ(m_factory->CreateImageEncoderToFile(&CLSID_JpegEncoder, path.c_str(), &encoder), S_OK);
+    IImageSink* sink = nullptr;
+    ASSERT_EQ(encoder->GetEncodeSink(&sink), S_OK);
+    EXPECT_EQ(sink->EndSink(S_OK), E_FAIL); // never begun
+    ImageInfo info{};
+    info.Width = 0;
+    info.Height = 10;
+    EXPECT_EQ(sink->BeginSink(&info, nullptr), E_INVALIDARG);
+    info.Width = 100000;
+    info.Height = 100000;
+    EXPECT_EQ(sink->BeginSink(&info, nullptr), E_INVALIDARG);
+    info.Width = 4;
+    info.Height = 4;
+    ASSERT_EQ(sink->BeginSink(&info, nullptr), S_OK);
+    std::vector<BYTE> pixels(4 * 4 * 4);
+    BitmapData data{4, 4, 16, PixelFormat32bppRGB, pixels.data(), 0};
+    RECT outside{2, 2, 6, 6};
+    EXPECT_EQ(sink->PushPixelData(&outside, &data, TRUE), E_INVALIDARG);
+    RECT all{0, 0, 4, 4};
+    data.PixelFormat = PixelFormat32bppPARGB + 1000;
+    EXPECT_EQ(sink->PushPixelData(&all, &data, TRUE), E_NOTIMPL);
+    EXPECT_EQ(sink->EndSink(S_OK), E_FAIL); // no rows arrived
+    sink->Release();
+    encoder->TerminateEncoder();
+    EXPECT_EQ(encoder->GetEncodeSink(&sink), E_FAIL); // terminated
+    encoder->Release();
+    DeleteFileW(path.c_str());
 }

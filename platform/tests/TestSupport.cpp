@@ -138,6 +138,9 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, L
         return self->copyDataAnswer;
     }
     self->messages.push_back(std::move(m));
+    if (message >= 0xC000 && message <= 0xFFFF) {
+        return self->registeredAnswer;
+    }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 

@@ -53,8 +53,9 @@ public:
         std::string copyBytes;  // WM_COPYDATA: the bytes
     };
     std::vector<Message> messages;
-    // Answer to WM_COPYDATA.
+    // Answer to WM_COPYDATA, and to registered messages.
     LRESULT copyDataAnswer = TRUE;
+    LRESULT registeredAnswer = 0;
     // Called first for every message; true swallows it.
     std::function<bool(UINT, WPARAM, LPARAM)> filter;
 

@@ -25,6 +25,7 @@ struct Recorder {
     std::set<std::wstring> failingPrograms;
     std::vector<std::wstring> menuShown;
     int menuChoice = -1;
+    bool specialResult = true;
     POINT menuAt{};
 
     LaunchHooks Hooks() {
@@ -41,6 +42,7 @@ struct Recorder {
         hooks.specialCommand = [this](const std::wstring& name, const ShortcutRecord& shortcut, HWND owner) {
             calls.push_back(L"special " + name + L"|" + shortcut.Target() +
                             (owner == HWND_DESKTOP ? L"" : L"|owner"));
+            return specialResult;
         };
         hooks.showStatusDialog = [this](HWND) { calls.push_back(L"status dialog"); };
         hooks.meterKinds = [](const std::wstring& path) -> unsigned {
@@ -210,6 +212,11 @@ TEST(ShortcutLaunch, MissingCapabilitiesAndFailingHooksStartNothing) {
     auto meter = MakeShortcut(L"m.ini", L"meter:m.ini");
     LaunchHooks empty;
     EXPECT_FALSE(LaunchShortcut(*special, nullptr, nullptr, empty));
+    // A special command that stopped early is a launch that did not happen.
+    Recorder refused;
+    refused.specialResult = false;
+    EXPECT_FALSE(LaunchShortcut(*special, nullptr, nullptr, refused.Hooks()));
+    EXPECT_EQ(Joined(refused.calls), L"special softreset|Reset\n");
     EXPECT_FALSE(LaunchShortcut(*meter, nullptr, nullptr, empty));
 
     LaunchHooks throwing;
