@@ -26,8 +26,8 @@ std::vector<UINT> StringIds(HMODULE module) {
         module, RT_STRING,
         [](HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) -> BOOL {
             if (IS_INTRESOURCE(name)) {
-                reinterpret_cast<std::vector<UINT>*>(param)->push_back(static_cast<UINT>(
-                    reinterpret_cast<ULONG_PTR>(name)));
+                reinterpret_cast<std::vector<UINT>*>(param)->push_back(
+                    static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
             }
             return TRUE;
         },
@@ -72,8 +72,10 @@ std::string Narrow(const std::wstring& text) {
 }
 
 TEST(LanguageModules, GermanHasEveryStringOfThePlugin) {
-    UniqueModule plugin(LoadLibraryExW(BuildPath(L"Norvane/Norvane.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-    UniqueModule german(LoadLibraryExW(BuildPath(L"Languages/German.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    UniqueModule plugin(
+        LoadLibraryExW(BuildPath(L"Norvane/Norvane.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    UniqueModule german(
+        LoadLibraryExW(BuildPath(L"Languages/German.dll").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     ASSERT_TRUE(plugin && german);
     std::wstring name;
     ASSERT_TRUE(LoadModuleString(german.Get(), 1, name));
@@ -85,7 +87,8 @@ TEST(LanguageModules, GermanHasEveryStringOfThePlugin) {
         std::wstring english, translated;
         LoadModuleString(plugin.Get(), id, english);
         EXPECT_TRUE(LoadModuleString(german.Get(), id, translated))
-            << "string " << id << " (\"" << Narrow(english) << "\") has no German text in Languages/German.rc";
+            << "string " << id << " (\"" << Narrow(english)
+            << "\") has no German text in Languages/German.rc";
         if (translated.empty()) {
             continue;
         }
