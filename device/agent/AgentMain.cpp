@@ -496,6 +496,11 @@ int wmain(int argc, wchar_t** argv) {
         // kSettledQueryMessage), 1 while it has not.
         if (!ShellIsReady())
             return 1;
+        // The safe-mode bar lies over the bottom of the screen until shortly
+        // after the shell is up; a tap meant for the menu bar would land on it.
+        HWND bar = FindWindowW(L"NorvaneSafeModeBar", nullptr);
+        if (bar && IsWindowVisible(bar))
+            return 1;
         HWND today = FindWindowW(kTodayClass, nullptr);
         DWORD_PTR answer = 0;
         if (!today || !SendMessageTimeoutW(today, RegisterWindowMessageW(kSettledQueryMessage), 0, 0,
