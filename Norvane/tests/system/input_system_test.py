@@ -373,10 +373,12 @@ def case_quick_launch_prompt():
     up: No does nothing, Yes opens the options at the Quick Launch Tab."""
     install_settings(TABS, specials=[(4, [r'\Windows\Notes.exe', r'\Windows\Bubbles.exe'])])
     to_today()
+    # A sample program in the options program's place logs the switch it gets.
     options = install_folder() / 'NorvaneOptions.exe'
-    stand_in = not options.exists()
-    if stand_in:  # a sample program in its place logs the switch it gets
-        shutil.copy2(drive() / 'windows' / 'Notes.exe', options)
+    real = options.with_name('NorvaneOptions.exe.real')
+    if options.exists():
+        shutil.move(str(options), str(real))
+    shutil.copy2(drive() / 'windows' / 'Notes.exe', options)
     try:
         clear_log()
         ctl('key', 'app3')
@@ -395,8 +397,9 @@ def case_quick_launch_prompt():
                '"No" started nothing:\n' + log_text())
     finally:
         to_today()
-        if stand_in:
-            poll(lambda: not _remove(options), 'the stand-in options program to go')
+        poll(lambda: not _remove(options), 'the stand-in options program to go')
+        if real.exists():
+            shutil.move(str(real), str(options))
 
 
 def install_folder():
