@@ -57,19 +57,24 @@ def reg_import(text):
 
 
 def to_today():
-    """Closes the way to the Today screen: the corner X smart-minimizes programs,
-    one a tap, so there are as many taps as programs in front (and a few more
-    for programs still opening)."""
+    """Closes the way to the Today screen. The corner X smart-minimizes the program in
+    front and the program behind it comes forward, as on a Pocket PC, so a launch
+    that started many programs needs a tap for each of them."""
+    def front(state):
+        return next(((w['cls'], w['title']) for w in state['windows'] if w['foreground']), None)
+
     state = windows()
-    shown = sum(1 for w in state['windows'] if w['x'] > -32000 and w['cls'] not in
-                ('HHTaskBar', 'menu_worker', 'DesktopExplorerWindow'))
-    for _ in range(shown + 4):
-        state = windows()
+    for _ in range(len(state['windows']) + 6):
         today = window_of(state, 'DesktopExplorerWindow')
         if today and today['foreground']:
             return state
+        before = front(state)
         ctl('tap', state['screen'][0] - 10, 12)
-        time.sleep(0.3)
+        deadline = time.monotonic() + 3.0
+        state = windows()
+        while front(state) == before and time.monotonic() < deadline:
+            time.sleep(0.2)
+            state = windows()
     raise Failure('the Today screen did not come to the front: ' + repr(state['windows']))
 
 
