@@ -20,7 +20,7 @@ DEVICE_DIR = Path(os.environ.get('NORVANE_DEVICE_DIR', BUILD / 'options-system-d
 DEVICE = Device(DEVICE_DIR, BUILD)
 ctl = DEVICE.ctl
 
-OPTIONS = r'\Windows\NorvaneOptions.exe'
+OPTIONS = r'\Program Files\Tarsel\Norvane\NorvaneOptions.exe'  # where the installer puts it
 FRAME = 'NorvaneOptionsFrame'
 ITEM_CLASS = 'NorvaneWindowClass'
 WM_COMMAND = '0x0111'
