@@ -728,6 +728,25 @@ int RunCommand(const std::vector<std::wstring>& args) {
             return Fail(L"no such button");
         return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : Fail(L"cannot click the button");
     }
+    if (command == L"dlgitem") {
+        // dlgitem DIALOG ID MESSAGE WPARAM LPARAM: a message with plain numbers to
+        // a control of a dialog of any process (BM_SETCHECK, CB_SETCURSEL, ...);
+        // reports "result|N".
+        HWND dialog = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        HWND control = dialog && args.size() > 5
+                           ? GetDlgItem(dialog, static_cast<int>(wcstol(args[2].c_str(), nullptr, 0)))
+                           : nullptr;
+        if (!control)
+            return Fail(L"usage: dlgitem DIALOG ID MESSAGE WPARAM LPARAM, with a control of that id");
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(control, static_cast<UINT>(wcstoul(args[3].c_str(), nullptr, 0)),
+                                 static_cast<WPARAM>(wcstoull(args[4].c_str(), nullptr, 0)),
+                                 static_cast<LPARAM>(wcstoll(args[5].c_str(), nullptr, 0)), SMTO_ABORTIFHUNG,
+                                 5000, &result))
+            return Fail(L"the control did not answer");
+        Report(L"result|" + std::to_wstring(static_cast<LONG_PTR>(result)));
+        return 0;
+    }
     return Fail(L"unknown command " + command);
 }
 

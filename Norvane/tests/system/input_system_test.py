@@ -374,8 +374,8 @@ def case_quick_launch_prompt():
     install_settings(TABS, specials=[(4, [r'\Windows\Notes.exe', r'\Windows\Bubbles.exe'])])
     to_today()
     # A sample program in the options program's place logs the switch it gets.
-    options = drive() / 'windows' / 'NorvaneOptions.exe'
-    real = drive() / 'windows' / 'NorvaneOptions.exe.real'
+    options = install_folder() / 'NorvaneOptions.exe'
+    real = options.with_name('NorvaneOptions.exe.real')
     if options.exists():
         shutil.move(str(options), str(real))
     shutil.copy2(drive() / 'windows' / 'Notes.exe', options)
@@ -400,6 +400,16 @@ def case_quick_launch_prompt():
         poll(lambda: not _remove(options), 'the stand-in options program to go')
         if real.exists():
             shutil.move(str(real), str(options))
+
+
+def install_folder():
+    """The product's install folder on the host ("InstallPath", as the installer recorded it)."""
+    out = ctl('reg', 'query', r'HKLM\Software\Tarsel\Norvane', '/v', 'InstallPath', check=False)
+    for line in out.splitlines():
+        fields = line.split(None, 2)
+        if len(fields) == 3 and fields[0] == 'InstallPath':
+            return drive().joinpath(*[p for p in fields[2].strip().split('\\') if p])
+    return drive() / 'windows'
 
 
 def _remove(path):

@@ -20,7 +20,7 @@ DEVICE_DIR = Path(os.environ.get('NORVANE_DEVICE_DIR', BUILD / 'options-system-d
 DEVICE = Device(DEVICE_DIR, BUILD)
 ctl = DEVICE.ctl
 
-OPTIONS = r'\Windows\NorvaneOptions.exe'
+OPTIONS = r'\Program Files\Tarsel\Norvane\NorvaneOptions.exe'  # where the installer puts it
 FRAME = 'NorvaneOptionsFrame'
 ITEM_CLASS = 'NorvaneWindowClass'
 WM_COMMAND = '0x0111'
@@ -197,7 +197,8 @@ def to_today():
 def case_setup():
     ctl('shutdown', check=False)
     ctl('boot', '--fresh', '--headless', '--profile', 'qvga-portrait')
-    expect((drive() / 'windows' / 'NorvaneOptions.exe').exists(), 'the device carries NorvaneOptions.exe')
+    expect((drive() / 'Program Files' / 'Tarsel' / 'Norvane' / 'NorvaneOptions.exe').exists(),
+           'the installer put NorvaneOptions.exe in the install folder')
     poll(lambda: (item() or {}).get('h', 0) > 0, 'the Norvane item on the Today screen')
 
 
