@@ -2,8 +2,10 @@
 #include "MeterPictures.h"
 
 #include "DisplayScale.h"
+#include "ImageDraw.h"
 #include "ImageHandles.h"
 #include "ImageShortcutIcon.h"
+#include "MeterImages.h"
 #include "MeterRenderer.h"
 #include "Painter.h"
 #include "Settings.h"
@@ -92,6 +94,41 @@ HICON RenderShortcutIcon(const ShortcutRecord& shortcut, int size, COLORREF back
     return CreateIconIndirect(&icon);
 }
 
+namespace {
+
+// The meter's own drawing for the menu's icon column, when its file has one
+// for that size: a large meter reduced to the column would squeeze its value
+// text into a smudge. The storage cards stay the shortcut's.
+bool DrawMeterAtColumnSize(const MeterDefinition& meter, HDC dc, int x, int y, int column) {
+    if (column != 16 && column != 32 && column != 64) {
+        return false;
+    }
+    DeviceMeterSource source;
+    Bitmap32 picture;
+    if (!MeterImageProbe(meter.Path, column, &picture, source)) {
+        return false;
+    }
+    MeterDefinition small;
+    small.Load(meter.Path, column, nullptr, source);
+    if (small.Elements.empty()) {
+        return false;
+    }
+    for (auto& [kind, element] : small.Elements) {
+        const MeterElement* own = meter.ElementFor(kind);
+        if (own) {
+            element->StoragePath = own->StoragePath;
+        }
+    }
+    DrawImage(picture, dc, x, y);
+    MeterDrawContext context;
+    context.status = &ProcessStatus();
+    context.images = &source;
+    DrawMeter(small, dc, x, y, context);
+    return true;
+}
+
+} // namespace
+
 bool DrawMenuMeterPicture(const DRAWITEMSTRUCT& item, const ShortcutRecord& shortcut) {
     const MeterDefinition* meter = shortcut.Meter();
     if (!meter) {
@@ -101,6 +138,9 @@ bool DrawMenuMeterPicture(const DRAWITEMSTRUCT& item, const ShortcutRecord& shor
     const int x = item.rcItem.left + ScaleX(2);
     const int y = item.rcItem.top + ScaleY(2);
     const int size = std::max(meter->Size, 1);
+    if (size > column && DrawMeterAtColumnSize(*meter, item.hDC, x, y, column)) {
+        return true;
+    }
     // The item's own background under the column, as the menu painted it.
     const COLORREF background = GetPixel(item.hDC, x, y);
     UniqueBitmap picture(

@@ -39,8 +39,9 @@ HBITMAP RenderShortcutPicture(const ShortcutRecord& shortcut, int size, COLORREF
 HICON RenderShortcutIcon(const ShortcutRecord& shortcut, int size, COLORREF background);
 
 // A meter shortcut in the icon column of an owner-drawn menu item whose
-// background is drawn already: picture and meter at their own size, reduced to
-// the column. False for shortcuts that are no meters.
+// background is drawn already: the meter as its file draws it at the column's
+// size, or (when the file has nothing for that size) picture and meter at
+// their own size reduced to the column. False for shortcuts that are no meters.
 bool DrawMenuMeterPicture(const DRAWITEMSTRUCT& item, const ShortcutRecord& shortcut);
 
 } // namespace norvane

@@ -246,6 +246,8 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
         KillTimer(m_hwnd, id);
         if (!m_startedUp) {
             StartUp();
+        } else if (!m_changeNotifyRegistered) {
+            RegisterChangeNotifications();
         }
         break;
     case timers::kClearSelection:
@@ -322,10 +324,17 @@ void TodayItemWindow::StartUp() {
     }
     Step("startup");
     m_startedUp = true;
+    // The caption popup is made when a hold first needs it.
     m_messageWindow.Create(m_parent);
-    m_captionPopup.Create(m_hwnd);
     m_floatingPanel.Create(m_hwnd);
     Reload(true);
+    // Nothing on the screen depends on file-change notices: registering for
+    // them (which starts the watcher thread) waits for the start-up timer's
+    // next tick, after the Today screen has had the new view to show.
+    SetTimer(m_hwnd, timers::kStartup, 0, nullptr);
+}
+
+void TodayItemWindow::RegisterChangeNotifications() {
     SHCHANGENOTIFYENTRY entry = {};
     entry.dwEventMask = SHCNE_ALLEVENTS;
     entry.pszWatchDir = nullptr;
@@ -721,6 +730,9 @@ void TodayItemWindow::HidePanelUnlessTodayInFront() {
 }
 
 void TodayItemWindow::ShowCaption(const std::wstring& text, POINT screenPoint) {
+    if (!m_captionPopup.Hwnd()) {
+        m_captionPopup.Create(m_hwnd);
+    }
     m_captionPopup.Show(text, screenPoint);
 }
 

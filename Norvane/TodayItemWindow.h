@@ -126,6 +126,7 @@ private:
     LRESULT OnCreate();
     void OnTimer(UINT_PTR id);
     void StartUp();
+    void RegisterChangeNotifications();
     void Shutdown();
     LRESULT OnQueryRefreshCache(_TODAYLISTITEM* item);
     LRESULT OnReceivedSelection(WPARAM key);

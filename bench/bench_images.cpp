@@ -10,6 +10,7 @@
 #include <windows.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -100,12 +101,15 @@ void NativeFigures() {
 }
 
 #ifdef _WIN32
+// A 32-bit section (what the views paint into), or with deviceBitmap a device
+// bitmap, which pictures reach through the copy to a 24-bit section and back.
 struct Canvas {
-    Canvas(int width, int height) {
+    Canvas(int width, int height, bool deviceBitmap = false) {
         HDC screen = GetDC(nullptr);
         BITMAPINFO bmi{};
         bmi.bmiHeader = {sizeof bmi.bmiHeader, width, -height, 1, 32, BI_RGB};
-        bitmap = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, nullptr, nullptr, 0);
+        bitmap = deviceBitmap ? CreateCompatibleBitmap(screen, width, height)
+                              : CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, nullptr, nullptr, 0);
         dc = CreateCompatibleDC(screen);
         old = SelectObject(dc, bitmap);
         PatBlt(dc, 0, 0, width, height, WHITENESS);
@@ -137,14 +141,20 @@ struct Premultiplied : Canvas {
     }
 };
 
-void DrawRatio(const char* name, const Bitmap32& image, int repeat) {
-    Canvas target(480, 640);
+void DrawRatio(const char* name, const Bitmap32& image, int repeat, bool deviceBitmap = false) {
+    Canvas target(480, 640, deviceBitmap);
     Premultiplied source(image);
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     const int w = image.Width(), h = image.Height();
-    double ours = SecondsPer([&] { DrawImage(image, target.dc, 10, 20); }, repeat);
-    double gdi =
-        SecondsPer([&] { AlphaBlend(target.dc, 10, 20, w, h, source.dc, 0, 0, w, h, blend); }, repeat);
+    // Five rounds, the two taking turns, the best round of each counted: on a
+    // busy machine a burst of load then hits both alike, or neither's best.
+    double ours = 1e9, gdi = 1e9;
+    for (int round = 0; round < 5; ++round) {
+        ours = std::min(ours, SecondsPer([&] { DrawImage(image, target.dc, 10, 20); }, repeat / 5));
+        gdi = std::min(gdi,
+                       SecondsPer([&] { AlphaBlend(target.dc, 10, 20, w, h, source.dc, 0, 0, w, h, blend); },
+                                  repeat / 5));
+    }
     std::printf("%s_us: %.2f us\n", name, ours * 1e6);
     std::printf("%s_alphablend_us: %.2f us\n", name, gdi * 1e6);
     std::printf("%s_ratio: %.2f x\n", name, gdi / ours);
@@ -158,6 +168,9 @@ int main() {
 #ifdef _WIN32
     DrawRatio("draw_icon", MakeIcon(32, 32), 20000);
     DrawRatio("draw_strip", MakeIcon(480, 26), 5000);
+    // The same onto a device bitmap, through the copy to a 24-bit section.
+    DrawRatio("draw_icon_copied", MakeIcon(32, 32), 20000, true);
+    DrawRatio("draw_strip_copied", MakeIcon(480, 26), 5000, true);
 #endif
     return 0;
 }

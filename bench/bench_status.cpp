@@ -132,6 +132,16 @@ int RunWindows() {
         std::printf("error: the item window could not be created\n");
         return 1;
     }
+    // The item's start-up (settings load, first view) runs from its message
+    // queue: the meters are added after it, or its load would drop them.
+    for (int i = 0; i < 500 && !(item.View() && item.View()->GetType() != -2); ++i) {
+        Pump();
+        Sleep(10);
+    }
+    if (!item.View() || item.View()->GetType() == -2) {
+        std::printf("error: the item did not start\n");
+        return 1;
+    }
     Settings& settings = item.GetSettings();
     settings.General.BehaviorMode = 2;
     TabRecord& tab = settings.AddTab();
@@ -193,6 +203,10 @@ int RunWindows() {
     std::printf("status_tick_repaints: %d\n", quietRepaints);
     std::printf("status_tick_changed_meters: %d\n", changedRedraws);
     std::printf("status_tick_changed_paints: %d\n", g_paints);
+    if (changedRedraws == 0) {
+        std::printf("error: a tick after memory moved redrew no meter\n");
+        return 1;
+    }
 
     // One 32 x 32 meter of each drawing type, with its picture and value text.
     Surface surface;

@@ -72,6 +72,21 @@ void Bitmap32::Exchange(Bitmap32& other) noexcept {
     std::swap(m_height, other.m_height);
 }
 
+bool Bitmap32::CopyFrom(const Bitmap32& other) {
+    if (&other == this)
+        return !IsEmpty();
+    if (other.IsEmpty() || !Allocate(other.m_width, other.m_height)) {
+        Empty();
+        return false;
+    }
+    const std::size_t count = PixelCount();
+    std::memcpy(m_red.get(), other.m_red.get(), count);
+    std::memcpy(m_green.get(), other.m_green.get(), count);
+    std::memcpy(m_blue.get(), other.m_blue.get(), count);
+    std::memcpy(m_alpha.get(), other.m_alpha.get(), count);
+    return true;
+}
+
 Bitmap32 Bitmap32::Halve() const {
     Bitmap32 result;
     if (IsEmpty() || !result.Allocate(m_width / 2, m_height / 2))

@@ -37,6 +37,9 @@ public:
     // Swaps planes and sizes with another image without copying.
     void Exchange(Bitmap32& other) noexcept;
 
+    // Becomes a copy of other (empty when other is, or when memory runs out).
+    bool CopyFrom(const Bitmap32& other);
+
     // A new image of (width / 2) x (height / 2): each pixel of each plane is the
     // truncated mean of a 2 x 2 block; an odd last row or column is dropped.
     // Empty when the result would have no pixels.

@@ -226,12 +226,13 @@ IconLayoutResult LayoutIcons(const std::vector<IconLayoutItem>& items, const Ico
         while (next < count) {
             const IconLayoutItem& item = items[next];
             const int width = (item.large && !wideCells) ? 2 * m.cellBody + m.spacing : m.cellBody;
-            // Skip the cells a large icon of the row above still covers.
+            // Skip the cells a large icon of the row above still covers. A spread
+            // row's cells need not line up with the row above, so any overlap counts.
             bool moved = true;
             while (moved) {
                 moved = false;
                 for (const Span& span : previousSpans) {
-                    if (x >= span.left && x < span.right) {
+                    if (x < span.right && x + width > span.left) {
                         x += advanceCell;
                         moved = true;
                     }

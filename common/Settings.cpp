@@ -647,4 +647,13 @@ void Settings::ToggleExceptionFlags(std::wstring_view title, int bits) {
     }
 }
 
+void Settings::SetExceptions(const std::map<std::wstring, int, std::less<>>& exceptions) {
+    m_exceptions.clear();
+    for (const auto& [title, bits] : exceptions) {
+        if (bits != 0) {
+            m_exceptions.insert_or_assign(std::wstring(TrimSettingsText(title)), bits);
+        }
+    }
+}
+
 } // namespace norvane

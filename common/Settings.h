@@ -221,6 +221,9 @@ public:
     // bit is removed.
     void ToggleExceptionFlags(std::wstring_view title, int bits);
     const std::map<std::wstring, int, std::less<>>& Exceptions() const { return m_exceptions; }
+    // Replaces the whole list (the exceptions dialog's OK); entries with no bit
+    // left are dropped, as a toggle would drop them.
+    void SetExceptions(const std::map<std::wstring, int, std::less<>>& exceptions);
 
     SettingsEnvironment& Environment() const { return m_env; }
 

@@ -1,6 +1,8 @@
 // An application's soft-key bar, drawn and run by the program itself.
 #include "CeMenuBar.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -16,6 +18,42 @@ struct Bar {
     COLORREF background = CLR_INVALID;
     int pressed = -1;
 };
+
+constexpr UINT_PTR kOwnerSubclass = 0x4E564D42; // "NVMB"
+
+// The bar comes to the front with its owner: when the owner is activated or
+// raised, the bar is put on top again (after the owner's own raising is done).
+void PlaceOverOwner(HWND bar, HWND owner) {
+    if (IsWindow(bar) && (GetForegroundWindow() == owner || GetActiveWindow() == owner)) {
+        SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    }
+}
+
+// Placed once the owner's own activation and raising are done.
+constexpr UINT kPlaceMessage = WM_APP + 0x3E1;
+
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    HWND bar = reinterpret_cast<HWND>(data);
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_ACTIVATE:
+    case WM_SHOWWINDOW:
+        PostMessageW(bar, kPlaceMessage, 0, 0);
+        break;
+    case WM_WINDOWPOSCHANGED:
+        if ((reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_NOZORDER | SWP_SHOWWINDOW)) !=
+            SWP_NOZORDER) {
+            PostMessageW(bar, kPlaceMessage, 0, 0);
+        }
+        break;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, OwnerProc, kOwnerSubclass);
+        break;
+    default:
+        break;
+    }
+    return result;
+}
 
 Bar* BarOf(HWND hwnd) {
     return reinterpret_cast<Bar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -175,12 +213,20 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
             }
         }
         return 0;
+    case kPlaceMessage:
+        if (bar != nullptr) {
+            PlaceOverOwner(hwnd, bar->owner);
+        }
+        return 0;
     case SHCMBM_GETMENU:
         return bar != nullptr ? reinterpret_cast<LRESULT>(bar->menu) : 0;
     case SHCMBM_GETSUBMENU:
         return bar != nullptr ? reinterpret_cast<LRESULT>(SubMenuFor(*bar, lParam)) : 0;
     case WM_NCDESTROY:
         if (bar != nullptr) {
+            if (IsWindow(bar->owner)) {
+                RemoveWindowSubclass(bar->owner, OwnerProc, kOwnerSubclass);
+            }
             // The window owns its state since SHCreateMenuBar handed it over.
             std::unique_ptr<Bar> owned(bar);
             if (owned->menu != nullptr) {
@@ -215,7 +261,12 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi) {
         return FALSE;
     }
     HMENU menu = nullptr;
-    if ((pmbi->dwFlags & SHCMBF_EMPTYBAR) == 0) {
+    if (pmbi->dwFlags & SHCMBF_HMENU) {
+        menu = reinterpret_cast<HMENU>(static_cast<UINT_PTR>(pmbi->nToolBarId));
+        if (!IsMenu(menu)) {
+            return FALSE;
+        }
+    } else if ((pmbi->dwFlags & SHCMBF_EMPTYBAR) == 0) {
         menu = LoadMenuW(pmbi->hInstRes, MAKEINTRESOURCEW(pmbi->nToolBarId));
         if (menu == nullptr) {
             return FALSE;
@@ -239,6 +290,9 @@ BOOL SHCreateMenuBar(SHMENUBARINFO* pmbi) {
         return FALSE;
     }
     bar.release(); // the window frees it at WM_NCDESTROY
+    SetWindowSubclass(pmbi->hwndParent, OwnerProc, kOwnerSubclass, reinterpret_cast<DWORD_PTR>(hwnd));
+    PlaceOverOwner(hwnd, pmbi->hwndParent);
+    PostMessageW(hwnd, kPlaceMessage, 0, 0);
     pmbi->hwndMB = hwnd;
     return TRUE;
 }

@@ -1,7 +1,8 @@
 // Soft-key menu bars of applications (SHCreateMenuBar).
 //
 // nToolBarId names a plain MENU resource of hInstRes: each top-level item is a
-// soft key. A key without a popup sends WM_COMMAND with its id to hwndParent;
+// soft key. With SHCMBF_HMENU it is a menu handle instead, which the bar takes
+// over and destroys with itself. A key without a popup sends WM_COMMAND with its id to hwndParent;
 // a key with a popup opens it above the key and sends the chosen command. The
 // bar is a window of the calling program, owned by hwndParent, lying over the
 // device's menu bar (the bottom SM_CYMENU pixels of the screen) while its owner

@@ -280,6 +280,16 @@ DWORD CeSetSystemPowerState(LPCWSTR pwsSystemState, DWORD StateFlags, DWORD) {
     }
     bool posted =
         PostToToday(reset ? norvane::platform::ResetMessageName() : norvane::platform::PowerOffMessageName());
+    if (!posted && reset) {
+        // Early in a boot there is no shell yet: the power manager resets the
+        // device through the boot program.
+        HANDLE request =
+            OpenEventW(EVENT_MODIFY_STATE, FALSE, norvane::platform::ResetRequestEventName().c_str());
+        if (request != nullptr) {
+            posted = SetEvent(request) != 0;
+            CloseHandle(request);
+        }
+    }
     return posted ? ERROR_SUCCESS : ERROR_SERVICE_NOT_ACTIVE;
 }
 

@@ -139,9 +139,10 @@ HANDLE RequestPowerNotifications(HANDLE hMsgQ, DWORD Flags);
 BOOL StopPowerNotifications(HANDLE h);
 
 // SetSystemPowerState: POWER_STATE_RESET (or the state name "reset") asks the
-// device shell to reset; POWER_STATE_SUSPEND / POWER_STATE_OFF ("suspend",
-// "off") to suspend. Returns ERROR_SUCCESS, or ERROR_SERVICE_NOT_ACTIVE when
-// there is no shell to ask.
+// device shell to reset, or, while no shell runs (early in a boot), the boot
+// program through its reset request event; POWER_STATE_SUSPEND /
+// POWER_STATE_OFF ("suspend", "off") to suspend. Returns ERROR_SUCCESS, or
+// ERROR_SERVICE_NOT_ACTIVE when there is nobody to ask.
 DWORD CeSetSystemPowerState(LPCWSTR pwsSystemState, DWORD StateFlags, DWORD Options);
 // ExitWindowsEx: EWX_REBOOT (and EWX_POWEROFF, EWX_SHUTDOWN) reset the device
 // through its shell; the host session is never touched.

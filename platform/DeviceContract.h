@@ -161,3 +161,28 @@ namespace norvane::device {
 inline constexpr wchar_t kSmartMinimizeMessage[] = L"NorvaneDevice_SmartMinimize";
 
 } // namespace norvane::device
+
+// ---------------------------------------------------------------------------
+// The services manager and the power manager's reset (appended).
+namespace norvane::device {
+
+// The services manager's window: hidden, top-level, in DeviceServices.exe. The
+// stand-in's GetServiceHandle and DeregisterService reach it with WM_COPYDATA.
+inline constexpr wchar_t kServicesWindowClass[] = L"NorvaneDevice_Services";
+// Instance name with its terminator ("NVG0:"); the answer is the service's
+// handle, or 0 when no loaded service has that name.
+inline constexpr unsigned long kCopyDataGetService = 0x4E560010;
+// A ServiceDeregistration; the answer is 1 when the handle named a service.
+inline constexpr unsigned long kCopyDataDeregisterService = 0x4E560011;
+
+struct ServiceDeregistration {
+    unsigned long long handle; // as GetServiceHandle gave it
+    unsigned long threadId;    // the thread that asks
+    unsigned long processId;   // its process
+};
+
+// Manual-reset event that asks the boot program for a reset when no shell is
+// there to take the request (the power manager's reset state early in a boot).
+inline constexpr wchar_t kResetRequestEvent[] = L"NorvaneDevice_ResetRequest";
+
+} // namespace norvane::device

@@ -85,6 +85,12 @@ std::wstring SmartMinimizeMessageName() {
 std::wstring RotateMessageName() {
     return WithSuffix(device::kRotateMessage);
 }
+std::wstring ResetRequestEventName() {
+    return WithSuffix(device::kResetRequestEvent);
+}
+std::wstring ServicesWindowClassName() {
+    return WithSuffix(device::kServicesWindowClass);
+}
 
 namespace {
 

@@ -33,6 +33,8 @@ std::wstring ResetMessageName();
 std::wstring PowerOffMessageName();
 std::wstring SmartMinimizeMessageName();
 std::wstring RotateMessageName();
+std::wstring ResetRequestEventName();
+std::wstring ServicesWindowClassName();
 
 // Values of the state key; the fallback when the value is missing or of another type.
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback);

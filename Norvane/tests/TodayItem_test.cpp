@@ -109,7 +109,10 @@ TEST_F(ItemTest, StartUpWaitsForTheShellAndThenReloadsInOrder) {
     EXPECT_EQ(item->View()->GetType(), -2) << "no start-up before the shell is ready";
     ExpectSequence(steps, {"create", "view.switch"});
     host.SetShellReady(true);
-    ASSERT_TRUE(host.PumpUntil([this] { return item->View()->GetType() != -2; }));
+    // Registering for change notices is start-up's last step, on the timer's
+    // next tick after the view is there.
+    ASSERT_TRUE(host.PumpUntil(
+        [this] { return !steps.empty() && steps.back() == std::string("changenotify.register"); }));
     ExpectSequence(steps, {"create", "view.switch", "startup", "power.stop", "settings.load", "view.switch",
                            "trayicons.rebuild", "softkeys.assign", "messagewindow.reload", "status.restart",
                            "meterbar.rebuild", "power.start", "changenotify.register"});

@@ -29,6 +29,26 @@ TEST(Bitmap32, RefusesEmptyNegativeAndAbsurdSizesAndStaysEmpty) {
     EXPECT_EQ(image.Alpha(), nullptr);
 }
 
+TEST(Bitmap32, CopyFromGivesAnIndependentCopyAndAnEmptySourceEmpties) {
+    Bitmap32 source, copy;
+    ASSERT_TRUE(source.CreateFilled(3, 2, 0x112233, 200));
+    source.Alpha()[5] = 7;
+    ASSERT_TRUE(copy.CopyFrom(source));
+    EXPECT_EQ(copy.Width(), 3);
+    EXPECT_EQ(copy.Height(), 2);
+    EXPECT_NE(copy.Red(), source.Red()) << "planes of its own";
+    EXPECT_EQ(copy.Red()[4], 0x33);
+    EXPECT_EQ(copy.Blue()[0], 0x11);
+    EXPECT_EQ(copy.Alpha()[5], 7);
+    source.Red()[4] = 0;
+    EXPECT_EQ(copy.Red()[4], 0x33);
+    EXPECT_TRUE(copy.CopyFrom(copy)) << "a copy of itself stays as it is";
+    EXPECT_EQ(copy.Alpha()[5], 7);
+    Bitmap32 empty;
+    EXPECT_FALSE(copy.CopyFrom(empty));
+    EXPECT_TRUE(copy.IsEmpty());
+}
+
 TEST(Bitmap32, ExchangeAndMoveSwapPlanesWithoutCopying) {
     Bitmap32 a, b;
     ASSERT_TRUE(a.CreateFilled(2, 3, 0x0000FF, 255));

@@ -137,6 +137,27 @@ TEST_F(LayoutTest, OnlyLargeIconsUseWideCellsAndOccupyTwoRows) {
     EXPECT_EQ(layout.rowCount, 4);
 }
 
+TEST_F(LayoutTest, SpreadRowsOfLargeIconsNeverOverlap) {
+    // The installer's Tools tab: eleven large icons, spread. Row 1 takes six; the
+    // five left are spread wider, so their cells do not line up with row 1's:
+    // none of them may sit in the row under the large icons.
+    for (int count : {7, 11, 13}) {
+        IconArea area{2, 238, 0, false};
+        std::vector<IconLayoutItem> items(count, Large());
+        auto layout = LayoutIcons(items, Plain(iconmode::kSpread), area);
+        for (int i = 0; i < count; ++i) {
+            EXPECT_NE(layout.icons[i].row % 2, 0) << count << " icons: icon " << i << " is in a covered row";
+            for (int j = 0; j < i; ++j) {
+                const LayoutRect& a = layout.icons[i].hit;
+                const LayoutRect& b = layout.icons[j].hit;
+                EXPECT_FALSE(a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom)
+                    << count << " icons: " << i << " overlaps " << j;
+            }
+        }
+        EXPECT_EQ(layout.icons[6].row, 3) << count;
+    }
+}
+
 TEST_F(LayoutTest, CaptionsWidenCellsAndSitUnderTheIcon) {
     IconLayoutOptions options = Plain(iconmode::kLeft);
     options.captionsEnabled = true;

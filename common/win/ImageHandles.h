@@ -24,6 +24,28 @@ using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
 using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 
+// An icon that several holders may share (the icon of an unchanged file, kept
+// by the icon cache and by every shortcut that shows it); destroyed with its
+// last holder. reset() takes ownership, like UniqueIcon's.
+class SharedIcon {
+public:
+    SharedIcon() = default;
+    explicit SharedIcon(HICON icon) { reset(icon); }
+    void reset(HICON icon = nullptr) {
+        m_icon = icon ? std::shared_ptr<std::remove_pointer_t<HICON>>(icon, IconDeleter{}) : nullptr;
+    }
+    // Shows an icon someone else owns (a shared system icon): never destroyed here.
+    void ResetUnowned(HICON icon) {
+        m_icon = icon ? std::shared_ptr<std::remove_pointer_t<HICON>>(icon, [](HICON) {}) : nullptr;
+    }
+    HICON get() const { return m_icon.get(); }
+    explicit operator bool() const { return m_icon != nullptr; }
+    bool operator==(const SharedIcon& other) const { return m_icon == other.m_icon; }
+
+private:
+    std::shared_ptr<std::remove_pointer_t<HICON>> m_icon;
+};
+
 // A screen device context, released on scope exit.
 class ScreenDc {
 public:

@@ -10,6 +10,10 @@
 #include "TgaDecoder.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <tuple>
 
 namespace norvane {
 
@@ -163,15 +167,67 @@ bool LoadImageFile(Bitmap32& image, const std::wstring& path) {
     return false;
 }
 
+namespace {
+
+// Decoded resource pictures, kept for the life of the process: every view
+// switch wants its tab images, arrows and buttons again, and decoding them is
+// most of the work. Keyed by the resource's bytes (their size and a hash), not
+// by module and ID, so that a module unloaded and another loaded at the same
+// address can never be answered with the first one's pictures.
+class ResourceImageCache {
+public:
+    using Key = std::tuple<bool, std::size_t, std::uint64_t>; // PNG, size, hash
+
+    static Key KeyOf(bool png, const void* data, std::size_t size) {
+        std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        for (std::size_t i = 0; i < size; ++i)
+            hash = (hash ^ bytes[i]) * 1099511628211ull;
+        return Key{png, size, hash};
+    }
+    bool Find(const Key& key, Bitmap32& image) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto found = m_images.find(key);
+        return found != m_images.end() && image.CopyFrom(found->second);
+    }
+    void Keep(const Key& key, const Bitmap32& image) {
+        Bitmap32 copy;
+        if (!copy.CopyFrom(image))
+            return;
+        std::lock_guard<std::mutex> guard(m_lock);
+        if (m_images.size() >= kMaxImages)
+            m_images.clear();
+        m_images[key] = std::move(copy);
+    }
+
+private:
+    static constexpr std::size_t kMaxImages = 256;
+    std::mutex m_lock;
+    std::map<Key, Bitmap32> m_images;
+};
+
+ResourceImageCache& ResourceImages() {
+    static ResourceImageCache cache;
+    return cache;
+}
+
+} // namespace
+
 bool LoadResourceImage(Bitmap32& image, HMODULE module, int id) {
     image.Empty();
     const void* data = nullptr;
     DWORD size = 0;
-    if (ImagingService::Current() && FindResourceBytes(module, id, L"PNG", data, size))
-        return LoadPngBuffer(image, data, size);
-    if (FindResourceBytes(module, id, L"TARGA", data, size))
-        return DecodeTga(static_cast<const std::uint8_t*>(data), size, image);
-    return false;
+    bool png = ImagingService::Current() && FindResourceBytes(module, id, L"PNG", data, size);
+    if (!png && !FindResourceBytes(module, id, L"TARGA", data, size))
+        return false;
+    const ResourceImageCache::Key key = ResourceImageCache::KeyOf(png, data, size);
+    if (ResourceImages().Find(key, image))
+        return true;
+    const bool loaded = png ? LoadPngBuffer(image, data, size)
+                            : DecodeTga(static_cast<const std::uint8_t*>(data), size, image);
+    if (loaded)
+        ResourceImages().Keep(key, image);
+    return loaded;
 }
 
 std::wstring ReadInstallFolder(HKEY root, const wchar_t* subkey) {

@@ -28,7 +28,45 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return {info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight};
 }
 
+SystemIconCache& SystemIcons() {
+    static SystemIconCache cache;
+    return cache;
+}
+
 } // namespace
+
+void SystemIconCache::Clear() {
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_entries.clear();
+}
+
+SystemIconCache::Stamp SystemIconCache::StampOf(const std::wstring& path) {
+    Stamp stamp;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        stamp.present = true;
+        stamp.written = data.ftLastWriteTime;
+        stamp.size = data.nFileSizeLow;
+    }
+    return stamp;
+}
+
+SharedIcon SystemIconCache::Get(const std::wstring& path, bool large, const std::function<HICON()>& load) {
+    const Stamp stamp = StampOf(path);
+    const Key key{LowerCaseName(path), large};
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        auto found = m_entries.find(key);
+        if (found != m_entries.end() && found->second.stamp == stamp)
+            return found->second.icon;
+    }
+    SharedIcon icon(load());
+    std::lock_guard<std::mutex> guard(m_lock);
+    if (m_entries.size() >= kMaxEntries)
+        m_entries.clear();
+    m_entries[key] = Entry{stamp, icon};
+    return icon;
+}
 
 ShortcutIconServices ShortcutIconServices::Desktop() {
     ShortcutIconServices services;
@@ -54,6 +92,9 @@ ShortcutIconServices ShortcutIconServices::Platform() {
         if (!CeSHGetFileInfo(path.c_str(), 0, &info, sizeof info, flags))
             return nullptr;
         return info.hIcon;
+    };
+    services.sharedSystemIcon = [system = services.systemIcon](const std::wstring& path, bool large) {
+        return SystemIcons().Get(path, large, [&] { return system(path, large); });
     };
     services.loadBitmapFile = [](const std::wstring& path) -> HBITMAP {
         return SHLoadDIBitmap(path.c_str());
@@ -119,10 +160,11 @@ bool LoadShortcutIcon(const ShortcutIconRequest& request, const IconDisplay& dis
         if (services.additionalTargetIcon)
             services.additionalTargetIcon(request, display, icon);
     } else if (!request.target.empty()) {
-        if (services.systemIcon) {
-            bool large = WantsLargeSystemIcon(request.large, request.inSpecialTab, display.trueVga);
+        bool large = WantsLargeSystemIcon(request.large, request.inSpecialTab, display.trueVga);
+        if (services.sharedSystemIcon)
+            icon.icon = services.sharedSystemIcon(request.target, large);
+        else if (services.systemIcon)
             icon.icon.reset(services.systemIcon(request.target, large));
-        }
     }
     FitShortcutIcon(icon, size);
     return icon.IsLoaded();

@@ -14,7 +14,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
+#include <utility>
 
 namespace norvane {
 
@@ -39,7 +42,7 @@ struct IconDisplay {
 struct ShortcutIcon {
     Bitmap32 image;
     UniqueBitmap bitmap;
-    UniqueIcon icon;
+    SharedIcon icon;
 
     bool IsLoaded() const { return !image.IsEmpty() || bitmap || icon; }
     void Clear() {
@@ -53,6 +56,9 @@ struct ShortcutIconServices {
     // The system's icon for a file (SHGetFileInfo with SHGFI_ICON and the large
     // or small icon flag); the caller owns the result.
     std::function<HICON(const std::wstring& path, bool large)> systemIcon;
+    // The same, kept and shared (SystemIconCache); when set, a shortcut's
+    // target icon comes from here rather than from systemIcon.
+    std::function<SharedIcon(const std::wstring& path, bool large)> sharedSystemIcon;
     // The shell's bitmap-file loader (SHLoadDIBitmap).
     std::function<HBITMAP(const std::wstring& path)> loadBitmapFile;
     // The icon of an additional target (applets, folders, special commands,
@@ -67,6 +73,47 @@ struct ShortcutIconServices {
     // CE shortcut files); additionalTargetIcon is left for the caller to fill
     // (LoadAdditionalTargetIcon in TargetIcon.h).
     static ShortcutIconServices Platform();
+};
+
+// The system's icons for files (the Platform() services' sharedSystemIcon
+// goes through one of these, kept for the life of the module). Asking the
+// shell for a program's icon means reading the program file, the slowest part
+// of loading a tab, and the item reloads its settings (and with them every
+// icon) at start and after every change. An entry holds while its file keeps
+// its time and size; a changed, new or vanished file is asked for again. The
+// icon is shared, not copied: icons are never changed once made, and a copy
+// costs nearly as much as asking the shell.
+class SystemIconCache {
+public:
+    SystemIconCache() = default;
+    SystemIconCache(const SystemIconCache&) = delete;
+    SystemIconCache& operator=(const SystemIconCache&) = delete;
+
+    // The icon for the file at the given size: kept, or from load (which
+    // returns an icon the cache then owns, or nullptr).
+    SharedIcon Get(const std::wstring& path, bool large, const std::function<HICON()>& load);
+    void Clear();
+
+private:
+    static constexpr std::size_t kMaxEntries = 512;
+    struct Stamp {
+        bool present = false;
+        FILETIME written{};
+        DWORD size = 0;
+        bool operator==(const Stamp& o) const {
+            return present == o.present && written.dwLowDateTime == o.written.dwLowDateTime &&
+                   written.dwHighDateTime == o.written.dwHighDateTime && size == o.size;
+        }
+    };
+    struct Entry {
+        Stamp stamp;
+        SharedIcon icon;
+    };
+    using Key = std::pair<std::wstring, bool>;
+    static Stamp StampOf(const std::wstring& path);
+
+    std::mutex m_lock;
+    std::map<Key, Entry> m_entries;
 };
 
 // The loaded picture as a shortcut keeps it (ShortcutRecord::Icon()).

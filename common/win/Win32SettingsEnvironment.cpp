@@ -141,9 +141,10 @@ void Win32SettingsEnvironment::LoadShortcutIcon(ShortcutRecord& shortcut, const 
     }
     target.resourceModule = m_iconResourceModule ? m_iconResourceModule : ThisModule();
     target.theme.additionalImagesPath = settings.General.AdditionalImagesPath;
-    target.theme.shellReady = IsAPIReady(SH_SHELL) != FALSE;
     target.theme.resourceModule = target.resourceModule;
     if (!request.additionalTarget.empty()) {
+        // Only additional targets look at theme files; the rest need not ask.
+        target.theme.shellReady = IsAPIReady(SH_SHELL) != FALSE;
         target.theme.installFolder = ReadInstallFolder();
     }
     ShortcutIconServices services = m_iconServices;

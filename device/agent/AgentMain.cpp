@@ -9,6 +9,7 @@
 #include "DeviceSupport.h"
 #include "TodayApi.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -383,6 +384,117 @@ HWND HandleFromText(const std::wstring& text) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(wcstoull(text.c_str(), nullptr, 10)));
 }
 
+// The controls of a window (the foreground window by default) with their items,
+// read by the hook from inside the window's process; see AgentHook.cpp for the
+// lines.
+int ListControls(HWND window) {
+    if (!window)
+        window = GetForegroundWindow();
+    if (!window || !IsWindow(window))
+        return Fail(L"no foreground window");
+    HMODULE hook = LoadLibraryW(L"C:\\Windows\\DeviceAgentHook.dll");
+    auto proc = hook ? reinterpret_cast<HOOKPROC>(GetProcAddress(hook, "AgentDialogHook")) : nullptr;
+    if (!proc)
+        return Fail(L"cannot load DeviceAgentHook.dll");
+    const UINT query = RegisterWindowMessageW(L"NorvaneDeviceAgent_DialogQuery");
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    const unsigned long request = GetCurrentProcessId();
+    const std::wstring answer = L"C:\\Windows\\Temp\\agent-dialog-" + std::to_wstring(request) + L".txt";
+    DeleteFileW(answer.c_str());
+    HHOOK installed = SetWindowsHookExW(WH_CALLWNDPROC, proc, hook, thread);
+    if (!installed)
+        return Fail(L"cannot hook the window's thread");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, query, request, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    UnhookWindowsHookEx(installed);
+    const std::vector<std::wstring> lines = TakeLines(answer);
+    if (lines.empty())
+        return Fail(L"the window did not answer the query");
+    for (const auto& line : lines)
+        if (!line.empty())
+            Report(line);
+    return 0;
+}
+
+// Types text as the keyboard would, one character at a time.
+void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT input[2]{};
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wScan = c;
+        input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+        Sleep(15);
+    }
+}
+
+} // namespace
+
+namespace {
+
+int RunCommand(const std::vector<std::wstring>& args);
+
+// The agent as a server: every command of the control tool costs a Wine
+// process start otherwise. Requests are files in a folder: NAME.req holds the
+// arguments (UTF-8, one a line); the answer goes to NAME.out and the exit code
+// to NAME.done. A file "alive" is touched every second; "quit.req" ends it.
+int Serve(const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring alive = folder + L"\\alive";
+    DWORD lastBeat = 0;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (GetTickCount() - lastBeat >= 1000) {
+            UniqueHandle beat(CreateFileW(alive.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                          nullptr, CREATE_ALWAYS, 0, nullptr));
+            const std::string pid = std::to_string(GetCurrentProcessId());
+            DWORD written = 0;
+            if (beat)
+                WriteFile(beat.Get(), pid.data(), static_cast<DWORD>(pid.size()), &written, nullptr);
+            lastBeat = GetTickCount();
+        }
+        WIN32_FIND_DATAW found{};
+        HANDLE search = FindFirstFileW((folder + L"\\*.req").c_str(), &found);
+        std::vector<std::wstring> requests;
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                requests.push_back(found.cFileName);
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        for (const std::wstring& name : requests) {
+            const std::wstring base = folder + L"\\" + name.substr(0, name.size() - 4);
+            std::vector<std::wstring> lines = TakeLines(folder + L"\\" + name);
+            if (name == L"quit.req") {
+                DeleteFileW(alive.c_str());
+                return 0;
+            }
+            while (!lines.empty() && lines.back().empty())
+                lines.pop_back();
+            g_out = base + L".out";
+            DeleteFileW(g_out.c_str());
+            const int code = lines.empty() ? Fail(L"no command") : RunCommand(lines);
+            g_out.clear();
+            const std::wstring done = base + L".done";
+            UniqueHandle file(
+                CreateFileW((done + L".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            const std::string text = std::to_string(code);
+            DWORD written = 0;
+            if (file)
+                WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+            file.Reset();
+            MoveFileExW((done + L".tmp").c_str(), done.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, requests.empty() ? 10 : 0, QS_ALLINPUT);
+    }
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -394,6 +506,14 @@ int wmain(int argc, wchar_t** argv) {
         }
         args.push_back(argv[i]);
     }
+    if (args.size() == 2 && args[0] == L"--serve")
+        return Serve(args[1]);
+    return RunCommand(args);
+}
+
+namespace {
+
+int RunCommand(const std::vector<std::wstring>& args) {
     if (args.empty())
         return Fail(L"no command");
     const std::wstring command = args[0];
@@ -496,6 +616,11 @@ int wmain(int argc, wchar_t** argv) {
         // kSettledQueryMessage), 1 while it has not.
         if (!ShellIsReady())
             return 1;
+        // The safe-mode bar lies over the bottom of the screen until shortly
+        // after the shell is up; a tap meant for the menu bar would land on it.
+        HWND bar = FindWindowW(L"NorvaneSafeModeBar", nullptr);
+        if (bar && IsWindowVisible(bar))
+            return 1;
         HWND today = FindWindowW(kTodayClass, nullptr);
         DWORD_PTR answer = 0;
         if (!today || !SendMessageTimeoutW(today, RegisterWindowMessageW(kSettledQueryMessage), 0, 0,
@@ -564,6 +689,38 @@ int wmain(int argc, wchar_t** argv) {
         return ListMenus();
     if (command == L"dialogs")
         return ListDialogs();
+    if (command == L"controls")
+        return ListControls(args.size() > 1 ? HandleFromText(args[1]) : nullptr);
+    if (command == L"scroll-to") {
+        // scroll-to HWND INDEX: brings an item of a list into view (no selection).
+        HWND control = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        if (!control || !IsWindow(control))
+            return Fail(L"no such control");
+        const int index = number(2);
+        wchar_t cls[64] = L"";
+        GetClassNameW(control, cls, 64);
+        const std::wstring name = LowerCase(cls);
+        if (name == L"syslistview32")
+            SendMessageW(control, LVM_ENSUREVISIBLE, index, FALSE);
+        else if (name == L"combobox")
+            SendMessageW(control, CB_SETTOPINDEX, index, 0);
+        else
+            SendMessageW(control, LB_SETTOPINDEX, index, 0);
+        return 0;
+    }
+    if (command == L"select-all") {
+        HWND control = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        if (!control || !IsWindow(control))
+            return Fail(L"no such control");
+        SendMessageW(control, EM_SETSEL, 0, -1);
+        return 0;
+    }
+    if (command == L"type") {
+        if (args.size() < 2)
+            return Fail(L"usage: type TEXT");
+        TypeText(args[1]);
+        return 0;
+    }
     if (command == L"click") {
         // click HWND: BM_CLICK to a button of any process.
         HWND button = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
@@ -571,5 +728,26 @@ int wmain(int argc, wchar_t** argv) {
             return Fail(L"no such button");
         return PostMessageW(button, BM_CLICK, 0, 0) ? 0 : Fail(L"cannot click the button");
     }
+    if (command == L"dlgitem") {
+        // dlgitem DIALOG ID MESSAGE WPARAM LPARAM: a message with plain numbers to
+        // a control of a dialog of any process (BM_SETCHECK, CB_SETCURSEL, ...);
+        // reports "result|N".
+        HWND dialog = args.size() > 1 ? HandleFromText(args[1]) : nullptr;
+        HWND control = dialog && args.size() > 5
+                           ? GetDlgItem(dialog, static_cast<int>(wcstol(args[2].c_str(), nullptr, 0)))
+                           : nullptr;
+        if (!control)
+            return Fail(L"usage: dlgitem DIALOG ID MESSAGE WPARAM LPARAM, with a control of that id");
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(control, static_cast<UINT>(wcstoul(args[3].c_str(), nullptr, 0)),
+                                 static_cast<WPARAM>(wcstoull(args[4].c_str(), nullptr, 0)),
+                                 static_cast<LPARAM>(wcstoll(args[5].c_str(), nullptr, 0)), SMTO_ABORTIFHUNG,
+                                 5000, &result))
+            return Fail(L"the control did not answer");
+        Report(L"result|" + std::to_wstring(static_cast<LONG_PTR>(result)));
+        return 0;
+    }
     return Fail(L"unknown command " + command);
 }
+
+} // namespace

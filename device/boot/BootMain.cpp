@@ -69,18 +69,27 @@ void EndDeviceProcesses() {
     }
 }
 
-bool StartAndWaitServices(UniqueHandle& servicesProcess) {
+// False when the power manager asked for a reset while the services started.
+bool StartAndWaitServices(UniqueHandle& servicesProcess, HANDLE resetRequest) {
     UniqueHandle ready(CreateEventW(nullptr, TRUE, FALSE, kServicesReadyEvent));
     if (ready)
         ResetEvent(ready.Get());
     HANDLE process = nullptr;
-    if (!StartDeviceProgram(L"\\Windows\\DeviceServices.exe", L"", &process))
-        return false;
+    if (!StartDeviceProgram(L"\\Windows\\DeviceServices.exe", L"", &process)) {
+        AppendDeviceLog(L"boot", L"cannot start the services manager");
+        return true;
+    }
     servicesProcess.Reset(process);
-    HANDLE waits[2] = {ready.Get(), process};
+    HANDLE waits[3];
+    DWORD count = 0;
+    if (resetRequest)
+        waits[count++] = resetRequest;
+    waits[count++] = process;
+    if (ready)
+        waits[count++] = ready.Get();
     // A service that never returns from Init does not keep the device from booting.
-    WaitForMultipleObjects(ready ? 2 : 1, ready ? waits : waits + 1, FALSE, 30000);
-    return true;
+    const DWORD result = WaitForMultipleObjects(count, waits, FALSE, 30000);
+    return !(resetRequest && result == WAIT_OBJECT_0);
 }
 
 } // namespace
@@ -89,16 +98,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     SetCurrentDirectoryW(L"C:\\");
     // Keep the shell-ready event alive across shell restarts, cleared while booting.
     UniqueHandle shellReady(CreateEventW(nullptr, TRUE, FALSE, kShellReadyEvent));
+    // The power manager's reset, asked for while no shell runs to take it.
+    UniqueHandle resetRequest(CreateEventW(nullptr, TRUE, FALSE, kResetRequestEvent));
     int quickFailures = 0;
     while (true) {
         if (shellReady)
             ResetEvent(shellReady.Get());
         EndDeviceProcesses();
+        if (resetRequest)
+            ResetEvent(resetRequest.Get());
         CountBoot();
         AppendDeviceLog(L"boot", L"start");
         UniqueHandle services;
-        if (!StartAndWaitServices(services))
-            AppendDeviceLog(L"boot", L"cannot start the services manager");
+        if (!StartAndWaitServices(services, resetRequest.Get())) {
+            AppendDeviceLog(L"boot", L"reset by the power manager");
+            continue;
+        }
         HANDLE shellProcess = nullptr;
         const DWORD started = GetTickCount();
         if (!StartDeviceProgram(L"\\Windows\\DeviceShell.exe", L"", &shellProcess)) {
@@ -106,7 +121,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             return 1;
         }
         UniqueHandle shell(shellProcess);
-        WaitForSingleObject(shell.Get(), INFINITE);
+        HANDLE running[2] = {shell.Get(), resetRequest.Get()};
+        if (WaitForMultipleObjects(resetRequest ? 2 : 1, running, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
+            // A reset asked for while the shell was still coming up.
+            AppendDeviceLog(L"boot", L"reset by the power manager");
+            if (shellReady)
+                ResetEvent(shellReady.Get());
+            continue;
+        }
         DWORD code = 0;
         GetExitCodeProcess(shell.Get(), &code);
         if (shellReady)

@@ -394,7 +394,9 @@ int DeviceShell::Run() {
             }
         }
         TranslateMessage(&msg);
+        m_dispatching = &msg;
         DispatchMessageW(&msg);
+        m_dispatching = nullptr;
     }
     for (int i = 0; i < static_cast<int>(std::size(kButtons)); ++i)
         UnregisterHotKey(m_today.Hwnd(), i + 1);

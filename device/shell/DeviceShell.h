@@ -37,6 +37,10 @@ public:
     void OnShutdown() override;
     void OnDisplayChange() override;
     bool OnRotate(DWORD orientation) override;
+    bool InNestedLoop(HWND hwnd, UINT message, WPARAM wParam) const override {
+        return m_dispatching && !(m_dispatching->hwnd == hwnd && m_dispatching->message == message &&
+                                  m_dispatching->wParam == wParam);
+    }
 
 private:
     struct Geometry {
@@ -62,6 +66,7 @@ private:
     std::unique_ptr<ScreenOffWindow> m_screenOff;
     UniqueHandle m_readyEvent;
     bool m_quitting = false;
+    const MSG* m_dispatching = nullptr; // the message the shell's loop is dispatching
 };
 
 } // namespace norvane::device

@@ -28,6 +28,11 @@ public:
     // A program changed the display orientation (DMDO_* value): turn the
     // screen. False when it could not be turned.
     virtual bool OnRotate(DWORD orientation) = 0;
+    // True when the message being handled did not come straight from the
+    // shell's own loop but through a loop nested inside one of its dispatches
+    // (a menu an item tracks, a message box it shows), or from a call made
+    // there: the code of that loop must stay loaded until it returns.
+    virtual bool InNestedLoop(HWND hwnd, UINT message, WPARAM wParam) const = 0;
 };
 
 } // namespace norvane::device

@@ -16,6 +16,9 @@ constexpr wchar_t kItemsKey[] = L"Software\\Microsoft\\Today\\Items";
 constexpr UINT_PTR kHeightPollTimer = 1;
 constexpr DWORD kDefaultHeightPollMs = 2000;
 constexpr UINT_PTR kClockTimer = 2;
+// A refresh that waits for an item's own loop (its menu, its message box) to end.
+constexpr UINT_PTR kDeferredRefreshTimer = 3;
+constexpr UINT kDeferredRefreshMs = 50;
 
 bool HasHeight(DWORD cyp) {
     return cyp != 0 && cyp != static_cast<DWORD>(-1);
@@ -142,6 +145,22 @@ void TodayScreen::UnloadItem(Item& item) {
     if (item.module)
         FreeLibrary(item.module);
     item.module = nullptr;
+}
+
+bool TodayScreen::RefreshUnloadsAnItem() const {
+    const auto list = ReadItemList();
+    for (const auto& item : m_items) {
+        if (!item || !item->module)
+            continue;
+        const bool kept = std::any_of(list.begin(), list.end(), [&](const ItemEntry& e) {
+            return LowerCase(e.name) == LowerCase(item->entry.name) &&
+                   LowerCase(e.dll) == LowerCase(item->entry.dll) && e.enabled == item->entry.enabled &&
+                   e.options == item->entry.options;
+        });
+        if (!kept)
+            return true;
+    }
+    return false;
 }
 
 void TodayScreen::RefreshItemList() {
@@ -397,12 +416,28 @@ LRESULT TodayScreen::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return static_cast<LRESULT>(m_host.GetTheme().TodayColor(wParam));
     case WM_SETTINGCHANGE:
         if (wParam == TODAY_SETTINGCHANGE_CODE) {
+            // An item's library cannot go while one of its loops runs below us
+            // (its menu, its message box): the menu is closed and the refresh
+            // comes back once the loop has returned to the shell's own.
+            if (m_host.InNestedLoop(m_hwnd, message, wParam) && RefreshUnloadsAnItem()) {
+                EndMenu();
+                SetTimer(m_hwnd, kDeferredRefreshTimer, kDeferredRefreshMs, nullptr);
+                return 0;
+            }
+            KillTimer(m_hwnd, kDeferredRefreshTimer);
             RefreshItemList();
             InvalidateRect(m_hwnd, nullptr, FALSE);
         }
         return 0;
     case WM_TIMER:
-        if (wParam == kHeightPollTimer)
+        if (wParam == kDeferredRefreshTimer) {
+            // Timers reach us through nested loops too: wait for the shell's own.
+            if (!m_host.InNestedLoop(m_hwnd, message, wParam)) {
+                KillTimer(m_hwnd, kDeferredRefreshTimer);
+                RefreshItemList();
+                InvalidateRect(m_hwnd, nullptr, FALSE);
+            }
+        } else if (wParam == kHeightPollTimer)
             QueryHeights(false);
         else if (wParam == kClockTimer && m_showDate) {
             RECT row{0, 0, 4096, DateRowHeight()};

@@ -50,6 +50,8 @@ private:
 
     std::vector<ItemEntry> ReadItemList() const;
     void RefreshItemList();
+    // True when the registry's list lets go of an item that is loaded now.
+    bool RefreshUnloadsAnItem() const;
     bool LoadItem(Item& item);
     void UnloadItem(Item& item);
     void Layout();

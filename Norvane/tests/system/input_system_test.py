@@ -373,10 +373,12 @@ def case_quick_launch_prompt():
     up: No does nothing, Yes opens the options at the Quick Launch Tab."""
     install_settings(TABS, specials=[(4, [r'\Windows\Notes.exe', r'\Windows\Bubbles.exe'])])
     to_today()
-    options = drive() / 'windows' / 'NorvaneOptions.exe'
-    stand_in = not options.exists()
-    if stand_in:  # a sample program in its place logs the switch it gets
-        shutil.copy2(drive() / 'windows' / 'Notes.exe', options)
+    # A sample program in the options program's place logs the switch it gets.
+    options = install_folder() / 'NorvaneOptions.exe'
+    real = options.with_name('NorvaneOptions.exe.real')
+    if options.exists():
+        shutil.move(str(options), str(real))
+    shutil.copy2(drive() / 'windows' / 'Notes.exe', options)
     try:
         clear_log()
         ctl('key', 'app3')
@@ -395,8 +397,19 @@ def case_quick_launch_prompt():
                '"No" started nothing:\n' + log_text())
     finally:
         to_today()
-        if stand_in:
-            poll(lambda: not _remove(options), 'the stand-in options program to go')
+        poll(lambda: not _remove(options), 'the stand-in options program to go')
+        if real.exists():
+            shutil.move(str(real), str(options))
+
+
+def install_folder():
+    """The product's install folder on the host ("InstallPath", as the installer recorded it)."""
+    out = ctl('reg', 'query', r'HKLM\Software\Tarsel\Norvane', '/v', 'InstallPath', check=False)
+    for line in out.splitlines():
+        fields = line.split(None, 2)
+        if len(fields) == 3 and fields[0] == 'InstallPath':
+            return drive().joinpath(*[p for p in fields[2].strip().split('\\') if p])
+    return drive() / 'windows'
 
 
 def _remove(path):

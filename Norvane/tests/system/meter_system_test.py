@@ -25,7 +25,7 @@ ctl = Device(DEVICE_DIR, BUILD).ctl
 # next one.
 TICK_DEADLINE = 12.0
 
-METERS = r'\Windows\meters'
+METERS = r'\Program Files\Tarsel\Norvane\meters'
 SETTINGS = '\r\n'.join([
     '', '[General]', 'BehaviorMode=2', 'TrayReverseOrder=1',
     '[Tab1]', 'Name=Meters', 'UniqueID=1', 'CaptionsEnabled=0',

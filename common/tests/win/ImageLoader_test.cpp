@@ -153,6 +153,35 @@ TEST_F(ImageLoaderTest, ResourcesArePngFirstThenTarga) {
     ImagingService::SetCurrent(previous);
 }
 
+TEST_F(ImageLoaderTest, DecodedResourcesAreKeptByTheirBytesNeverByModuleAndId) {
+    // A second load gives the same picture as a copy of its own; a module
+    // loaded after another was freed (quite likely at the same address) gives
+    // its own pictures under the same ID.
+    Bitmap32 first, second;
+    {
+        ScratchFolder folder;
+        ResourceModule resources(folder);
+        resources.Add(L"TARGA", 4310, SolidTga(4, 2, kPlum));
+        HMODULE module = resources.Load();
+        ASSERT_NE(module, nullptr);
+        ASSERT_TRUE(LoadResourceImage(first, module, 4310));
+        first.Red()[0] = 1;
+        ASSERT_TRUE(LoadResourceImage(second, module, 4310));
+        EXPECT_EQ(PixelAt(second, 0, 0), PixelAt(second, 1, 1))
+            << "the kept picture is not the caller's copy";
+    }
+    ScratchFolder folder;
+    ResourceModule resources(folder);
+    resources.Add(L"TARGA", 4310, SolidTga(3, 3, kTeal));
+    HMODULE module = resources.Load();
+    ASSERT_NE(module, nullptr);
+    Bitmap32 other;
+    ASSERT_TRUE(LoadResourceImage(other, module, 4310));
+    EXPECT_EQ(other.Width(), 3) << "another module's resource 4310";
+    EXPECT_EQ(PixelAt(other, 2, 2), PixelAt(other, 0, 0));
+    EXPECT_NE(PixelAt(other, 0, 0), PixelAt(second, 0, 0));
+}
+
 TEST_F(ImageLoaderTest, ThemeImagesSearchAdditionalFolderThenImagesFolderPngFirst) {
     ScratchFolder additional;
     ScratchFolder install;

@@ -135,11 +135,69 @@ TEST(ShortcutIcon, SystemIconSizeFollowsTheTrueVgaRule) {
         EXPECT_EQ(calls.systemPath, request.target);
         EXPECT_EQ(calls.systemLarge, c.expectLarge)
             << "large " << c.large << " special " << c.special << " trueVga " << c.trueVga;
-        icon.icon.release(); // a shared icon: not ours to destroy
+        icon.icon.ResetUnowned(icon.icon.get()); // a shared system icon: not ours to destroy
     }
     // Nothing to load at all.
     Calls calls;
     ShortcutIcon icon;
     EXPECT_FALSE(LoadShortcutIcon(ShortcutIconRequest{}, IconDisplay{}, Recording(calls), icon));
     EXPECT_EQ(calls.systemCalls, 0);
+}
+
+TEST(ShortcutIcon, SystemIconsAreKeptAndSharedWhileTheirFileStaysTheSame) {
+    ScratchFolder folder;
+    const std::wstring file = folder.Write(L"program.exe", std::vector<std::uint8_t>(100, 0x4D));
+    SystemIconCache cache;
+    int loads = 0;
+    auto load = [&loads]() -> HICON {
+        ++loads;
+        return CopyIcon(LoadIconW(nullptr, MAKEINTRESOURCEW(32512)));
+    };
+    SharedIcon a = cache.Get(file, true, load);
+    SharedIcon b = cache.Get(file, true, load);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(loads, 1) << "the second request for the same file comes from the cache";
+    EXPECT_TRUE(a == b) << "the same icon, shared";
+    cache.Clear();
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(b.get(), &info)) << "a shortcut's icon outlives the cache";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+
+    cache.Get(file, true, load);
+    EXPECT_EQ(loads, 2) << "after Clear the file is asked for again";
+    cache.Get(file, false, load);
+    EXPECT_EQ(loads, 3) << "the small icon is another entry";
+    folder.Write(L"program.exe", std::vector<std::uint8_t>(200, 0x4D));
+    SharedIcon changed = cache.Get(file, true, load);
+    EXPECT_EQ(loads, 4) << "a changed file is asked for again";
+    EXPECT_FALSE(changed == b);
+
+    // No icon for a missing file is remembered too, until the file appears.
+    const std::wstring missing = folder.Path() + L"later.exe";
+    int misses = 0;
+    auto none = [&misses]() -> HICON {
+        ++misses;
+        return nullptr;
+    };
+    EXPECT_FALSE(cache.Get(missing, true, none));
+    EXPECT_FALSE(cache.Get(missing, true, none));
+    EXPECT_EQ(misses, 1);
+    folder.Write(L"later.exe", std::vector<std::uint8_t>(10, 1));
+    EXPECT_TRUE(cache.Get(missing, true, load));
+    EXPECT_EQ(loads, 5) << "the file that appeared is asked for";
+
+    // A shortcut's target goes through the shared call when there is one.
+    ShortcutIconServices services;
+    services.sharedSystemIcon = [&](const std::wstring& path, bool large) {
+        return cache.Get(path, large, load);
+    };
+    ShortcutIconRequest request;
+    request.target = file;
+    request.large = true;
+    ShortcutIcon first, second;
+    ASSERT_TRUE(LoadShortcutIcon(request, IconDisplay{}, services, first));
+    ASSERT_TRUE(LoadShortcutIcon(request, IconDisplay{}, services, second));
+    EXPECT_TRUE(first.icon == second.icon);
+    EXPECT_EQ(loads, 5);
 }

@@ -1,0 +1,421 @@
+#!/usr/bin/env python3
+"""System tests of the options program on the simulated Pocket PC, driven the
+way a user drives it: taps on the item's settings button, the soft keys and the
+controls (devicectl dialog choose/type/check/slide/tab/tap). One device for the
+run ("setup" boots it, "teardown" shuts it down); each case is one CTest test:
+options_system_test.py CASE."""
+import os
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[3] / 'device' / 'tests'))
+from devicetest import (Device, Failure, expect, parse_windows, poll, read_settings_text, run_case,  # noqa: E402
+                        settings_sections, write_settings_text)
+from system_test import read_png  # noqa: E402  (the device tests' PNG reader)
+
+ROOT = Path(__file__).resolve().parents[3]
+BUILD = Path(os.environ.get('NORVANE_BUILD', ROOT / 'build' / 'win'))
+DEVICE_DIR = Path(os.environ.get('NORVANE_DEVICE_DIR', BUILD / 'options-system-device'))
+DEVICE = Device(DEVICE_DIR, BUILD)
+ctl = DEVICE.ctl
+
+OPTIONS = r'\Program Files\Tarsel\Norvane\NorvaneOptions.exe'  # where the installer puts it
+FRAME = 'NorvaneOptionsFrame'
+ITEM_CLASS = 'NorvaneWindowClass'
+WM_COMMAND = '0x0111'
+KEY = r'HKLM\Software\Tarsel\Norvane'
+PROGRAMS = r'\Windows\Start Menu\Programs'
+# Customised tabs with the tab bar on top and the settings button shown at its left.
+GENERAL = {'BehaviorMode': 2, 'BottomAlign': 0, 'HideSettingsBtn': 0, 'IconDisplayMode': 0}
+TABS = [('Apps', [PROGRAMS + r'\Notes.lnk', PROGRAMS + r'\Contacts.lnk']), ('Tools', [PROGRAMS + r'\Calculator.lnk']),
+        ('Games', [PROGRAMS + r'\Games\Bubble Breaker.lnk'])]
+
+
+# ---------------------------------------------------------------- helpers
+
+def state():
+    return parse_windows(ctl('windows'))
+
+
+STARTED = time.monotonic()
+
+
+def step(text):
+    """Progress in the test's output, so that a timeout shows where it stood."""
+    print(f'[{time.monotonic() - STARTED:6.1f}s] {text}', flush=True)
+
+
+def drive():
+    return Path(ctl('path').strip())
+
+
+def settings_path():
+    return drive() / 'Program Files' / 'Tarsel' / 'Norvane' / 'Norvane.ini'
+
+
+def item():
+    return next((i for i in state()['items'] if i['cls'] == ITEM_CLASS), None)
+
+
+def frames():
+    return [w for w in state()['windows'] if w['cls'] == FRAME]
+
+
+def item_band(rows):
+    """The pixels of the item's top rows on the screen."""
+    it = item()
+    shot = DEVICE_DIR / 'band.png'
+    ctl('screenshot', shot)
+    _, _, pixel = read_png(shot)
+    return [pixel(x, y) for y in range(it['y'], it['y'] + rows) for x in range(it['x'], it['x'] + it['w'], 2)]
+
+
+def foreground():
+    return next((w for w in state()['windows'] if w['foreground']), None)
+
+
+def log_text():
+    return ctl('log')
+
+
+def clear_log():
+    (drive() / 'windows' / 'device.log').write_text('')
+
+
+def reg_query(root_key, name):
+    out = ctl('reg', 'query', root_key, '/v', name, check=False)
+    for line in out.splitlines():
+        parts = line.split(None, 2)
+        if len(parts) >= 2 and parts[0] == name:
+            return parts[2] if len(parts) == 3 else ''
+    return None
+
+
+def install_settings(general=None, extra=''):
+    """Norvane.ini with the tabs and the General keys; waits for the item to
+    reload it (its height changes with the marker tab's layout) and lay out."""
+    keys = dict(GENERAL)
+    keys.update(general or {})
+    lines = ['[General]'] + [f'{k}={v}' for k, v in keys.items()]
+    for number, (name, targets) in enumerate(TABS, 1):
+        lines += [f'[Tab{number}]', f'Name={name}', f'UniqueID={number}']
+        lines += [f'Shortcut{i}={t}' for i, t in enumerate(targets, 1)]
+    write_settings_text(settings_path(), '\n'.join(lines) + '\n' + extra)
+    ctl('reg', 'add', KEY, '/v', 'CurrentTab', '/t', 'REG_DWORD', '/d', '0', '/f')
+    ctl('broadcast', 'NorvaneSettingsChanged')
+    ctl('refresh')
+    last = [None]
+
+    def settled():
+        now = item()
+        stable = now and now['h'] > 0 and now == last[0]
+        last[0] = now
+        return now if stable else None
+
+    return poll(settled, 'the item laid out', timeout=15)
+
+
+def wait_frame(timeout=20):
+    return poll(lambda: (lambda f: f if f and f['cls'] == FRAME else None)(foreground()),
+                'the options frame in front', timeout=timeout, show=lambda: foreground())
+
+
+def wait_dialog(title=None, timeout=10):
+    def check():
+        f = foreground()
+        if f and f['cls'] == '#32770' and (title is None or f['title'] == title):
+            return f
+        return None
+    return poll(check, f'a dialog "{title}" in front', timeout=timeout, show=lambda: foreground())
+
+
+def wait_closed(timeout=15):
+    poll(lambda: not frames(), 'the options program to end', timeout=timeout)
+
+
+def soft_key(which):
+    s = state()
+    width, height, menu = s['screen'][0], s['screen'][1], s['screen'][4]
+    ctl('tap', width // 4 if which == 'left' else width * 3 // 4, height - menu // 2)
+
+
+def done_button():
+    """The task bar's corner: "ok" on a window with the Done button."""
+    ctl('tap', state()['screen'][0] - 10, 12)
+
+
+def menu_command(text):
+    soft_key('right')
+    ctl('menu', 'choose', text)
+
+
+def start_options(*switches):
+    ctl('start', OPTIONS, *switches)
+
+
+def open_from_settings_button():
+    it = item()
+    expect(it is not None, 'the Norvane item is on the Today screen')
+    ctl('tap', it['x'] + 8, it['y'] + 8)
+    wait_frame()
+    ctl('dialog', 'controls', '--wait')
+
+
+def controls():
+    """Control id -> fields, from devicectl dialog controls --raw (visible ones win)."""
+    found = {}
+    for line in ctl('dialog', 'controls', '--raw').splitlines():
+        f = line.split('|')
+        if f[0] == 'control':
+            c = dict(id=int(f[3]), cls=f[4], flags=set(f[5].split(',')), rect=tuple(int(v) for v in f[6:10]),
+                     text='|'.join(f[10:]))
+            if c['id'] not in found or 'visible' in c['flags']:
+                found[c['id']] = c
+    return found
+
+
+def to_today():
+    for _ in range(6):
+        if frames():
+            ctl('post', FRAME, WM_COMMAND, '255', check=False)
+            try:
+                wait_dialog(timeout=5)
+                ctl('dialog', 'press', 'Yes')
+            except Failure:
+                pass
+            continue
+        front = foreground()
+        if front and front['cls'] in ('DesktopExplorerWindow',):
+            return
+        ctl('key', 'escape')
+        time.sleep(0.3)
+
+
+# ---------------------------------------------------------------- cases
+
+def case_setup():
+    ctl('shutdown', check=False)
+    ctl('boot', '--fresh', '--headless', '--profile', 'qvga-portrait')
+    expect((drive() / 'Program Files' / 'Tarsel' / 'Norvane' / 'NorvaneOptions.exe').exists(),
+           'the installer put NorvaneOptions.exe in the install folder')
+    poll(lambda: (item() or {}).get('h', 0) > 0, 'the Norvane item on the Today screen')
+
+
+def case_teardown():
+    ctl('shutdown')
+
+
+def case_save_writes_exactly_the_changes():
+    """Opened from the item's settings button; one option of each editor kind
+    changed; Save: the file differs from its saved self in those keys alone, and
+    the Today screen shows the change."""
+    step('settings installed')
+    install_settings()
+    # The file as Save writes it, unchanged, twice (the second load fills in the
+    # special tabs' pictures): what the comparison starts from.
+    open_from_settings_button()
+    soft_key('left')
+    wait_closed()
+    start_options()
+    wait_frame()
+    soft_key('left')
+    wait_closed()
+    baseline = read_settings_text(settings_path())
+    step('baseline saved twice')
+    ctl('refresh')
+    top_before = item_band(8)
+
+    open_from_settings_button()
+    step('check box')
+    # A check box (Customized Tabs Mode Settings: Draw Tab Names Bold).
+    ctl('dialog', 'choose', '1024', 'Customized Tabs Mode Settings')
+    ctl('dialog', 'choose', '1005', 'Draw Tab Names Bold')
+    ctl('dialog', 'check', '1008', 'on')
+    # A choice list: the tabs go to the bottom.
+    ctl('dialog', 'choose', '1005', 'Tabs Style')
+    ctl('dialog', 'choose', '1007', 'Tabs on bottom')
+    step('text field')
+    # A text field, stored when it loses the focus.
+    ctl('dialog', 'choose', '1024', 'General Settings')
+    ctl('dialog', 'choose', '1005', 'Additional Image Path')
+    ctl('dialog', 'type', '1019', r'\My Documents\Pictures' + '\\')
+    ctl('dialog', 'tap', '1024')
+    ctl('key', 'escape')
+    step('colour')
+    # A colour: the picker's slider and its hexadecimal field, then Done.
+    ctl('dialog', 'choose', '1024', 'Colors')
+    ctl('dialog', 'choose', '1005', 'Tab Text Color')
+    ctl('dialog', 'tap', '1030')
+    wait_dialog('Color Picker')
+    ctl('dialog', 'tab', 'RGB Values')
+    ctl('dialog', 'slide', '246', '50')
+    fields = controls()
+    expect(fields[252]['text'] == '127', f'the green slider at 50 gives 127: {fields[252]["text"]}')
+    ctl('dialog', 'type', '251', 'FF8000')
+    ctl('dialog', 'tap', '250')
+    poll(lambda: controls()[250]['text'] == '255', 'the hexadecimal field to set red')
+    done_button()
+    wait_frame()
+    soft_key('left')
+    wait_closed()
+
+    step('saved')
+    saved = read_settings_text(settings_path())
+    expected = baseline
+    for old, new in (('BoldForTabs=0', 'BoldForTabs=1'), ('BottomAlign=0', 'BottomAlign=1'),
+                     ('AdditionalImagesPath=', 'AdditionalImagesPath=\\My Documents\\Pictures\\'),
+                     ('TabTextColor=255,255,255', 'TabTextColor=255,128,0')):
+        old, new = '\n' + old + '\r\n', '\n' + new + '\r\n'
+        expect(expected.count(old) == 1, f'the saved file holds {old!r} once')
+        expected = expected.replace(old, new)
+    if saved != expected:
+        diff = [f'  {a!r} != {b!r}' for a, b in zip(saved.splitlines(), expected.splitlines()) if a != b]
+        raise Failure('Norvane.ini holds other changes than the four:\n' + '\n'.join(diff[:10]))
+    expect(reg_query(KEY, 'MinimizeOnRefresh') is None, 'Auto minimize off: no MinimizeOnRefresh')
+    # The item reloaded: the tab bar left the item's top.
+    poll(lambda: item_band(8) != top_before or None, 'the Today screen to show the change', timeout=10)
+
+
+def case_close_without_saving():
+    """Close Without Saving: No keeps the sheet, Yes leaves the file untouched."""
+    install_settings()
+    before = settings_path().read_bytes()
+    start_options()
+    wait_frame()
+    ctl('dialog', 'choose', '1005', 'Auto minimize')
+    ctl('dialog', 'check', '1008', 'on')
+    menu_command('Close Without Saving')
+    ctl('dialog', 'press', 'No')
+    expect(frames(), 'No leaves the options open')
+    menu_command('Close Without Saving')
+    ctl('dialog', 'press', 'Yes')
+    wait_closed()
+    expect(settings_path().read_bytes() == before, 'the file is untouched')
+
+
+def case_disable_true_vga():
+    """Disable True VGA hack writes both keys 0 and closes."""
+    install_settings({'TrueVGA': 1, 'TrueVGAOptions': 1})
+    # The item mirrors TrueVGAOptions into the registry; the options program
+    # would then draw itself doubled. Start it at its normal size.
+    ctl('reg', 'add', KEY, '/v', 'TrueVGAOptions', '/t', 'REG_DWORD', '/d', '0', '/f')
+    start_options()
+    wait_frame()
+    menu_command('Disable True VGA hack')
+    ctl('dialog', 'press', 'Yes')
+    wait_closed()
+    general = settings_sections(read_settings_text(settings_path()))['General']
+    expect(general.get('TrueVGA') == '0' and general.get('TrueVGAOptions') == '0',
+           f'both keys 0: {general.get("TrueVGA")}, {general.get("TrueVGAOptions")}')
+
+
+def case_second_start_brings_the_first_forward():
+    """A second start (with a switch) ends at once and brings the first frame
+    forward; the switch is ignored and nothing is written."""
+    install_settings()
+    before = settings_path().read_bytes()
+    start_options()
+    wait_frame()
+    ctl('key', 'app4')  # Calculator over the options
+    poll(lambda: (foreground() or {}).get('cls') != FRAME or None, 'another program in front')
+    clear_log()
+    # exec returns once the second process has ended: whatever it would have
+    # opened must be there by then.
+    ctl('exec', OPTIONS, '/target:0:0')
+    wait_frame()
+    expect(len(frames()) == 1, f'one frame: {frames()}')
+    expect(foreground()['cls'] == FRAME, 'the first frame is in front, no message of the second start')
+    expect(settings_path().read_bytes() == before, 'nothing written')
+    to_today()
+
+
+def case_switches_end_to_end():
+    """The launcher's switches open their editors: exceptions, a tab's image,
+    and the shortcut editor's switches write nothing."""
+    install_settings(extra='[TaskManagerExceptions]\nNotes=1\nCalculator=4\n')
+    start_options('/taskmanagerexceptions')
+    wait_dialog('Norvane Task Manager Exceptions')
+    ctl('dialog', 'choose', '1039', 'Notes')
+    ctl('dialog', 'check', '1042', 'on')
+    done_button()
+    poll(lambda: 'Notes=3' in read_settings_text(settings_path()), 'Notes with Minimize Only saved')
+    wait_gone()
+
+    start_options('/image:1:-1')
+    wait_dialog('Image')
+    ctl('dialog', 'controls', '--wait')
+    ctl('dialog', 'tap', '1003')  # Select without a choice: a tab needs a picture
+    expect(foreground()['cls'] == '#32770', 'the chooser stays')
+    # The grid's first picture, then Select.
+    grid = controls()[1020]
+    ctl('tap', grid['rect'][0] + 20, grid['rect'][1] + 20)
+    ctl('dialog', 'tap', '1003')
+    poll(lambda: settings_sections(read_settings_text(settings_path()))['Tab2'].get('Image') == 'builtin:0s',
+         'the second tab\'s image saved')
+    wait_gone()
+
+    before = settings_path().read_bytes()
+    start_options('/select:0')
+    ctl('dialog', '--wait')
+    ctl('dialog', 'press', 'OK')
+    wait_gone()
+    expect(settings_path().read_bytes() == before, '/select: writes nothing until the shortcut editor exists')
+
+
+def wait_gone(timeout=15):
+    def gone():
+        return not any(w['pid'] for w in state()['windows'] if w['cls'] in ('#32770', FRAME))
+    poll(gone, 'the options program to end', timeout=timeout)
+
+
+def case_theme_runs_the_installer():
+    """/theme starts wceload.exe with the silent switches and records Skin."""
+    theme = drive() / 'My Documents' / 'Blue.tsk'
+    theme.write_bytes(b'theme')
+    ctl('reg', 'add', KEY, '/v', 'ThemePath', '/t', 'REG_SZ', '/d', r'\My Documents\Blue.tsk', '/f')
+    ctl('reg', 'add', r'HKCU\Software\Microsoft\Today', '/v', 'Skin', '/t', 'REG_SZ', '/d', '', '/f')
+    clear_log()
+    ctl('exec', OPTIONS, '/theme')
+    lines = [line for line in log_text().splitlines() if line.startswith('wceload.exe|')]
+    expect(lines == [r'wceload.exe|/safe /noui /nouninstall /delete 0 "\My Documents\Blue.tsk"'],
+           f'the installer ran once with the silent switches: {lines}')
+    expect(reg_query(r'HKCU\Software\Microsoft\Today', 'Skin') == r'\My Documents\Blue.tsk', 'Skin is the theme')
+    expect(reg_query(KEY, 'ThemePath') is None, 'ThemePath is gone')
+    # Started again, the theme is installed already: no installer.
+    ctl('reg', 'add', KEY, '/v', 'ThemePath', '/t', 'REG_SZ', '/d', r'\My Documents\Blue.tsk', '/f')
+    clear_log()
+    ctl('exec', OPTIONS, '/theme')
+    expect('wceload.exe|' not in log_text(), 'an installed theme is not installed again')
+
+
+def case_landscape_places():
+    """In landscape every page takes the places of its alternate template. The
+    last case: the device stays turned."""
+    install_settings()
+    to_today()
+    if state()['screen'][0] < state()['screen'][1]:
+        ctl('rotate')
+    poll(lambda: state()['screen'][0] > state()['screen'][1] or None, 'the screen to turn')
+    start_options()
+    wait_frame()
+    c = controls()
+    list_width = c[1005]['rect'][2] - c[1005]['rect'][0]
+    expect(list_width > 280, f'Options: the list as wide as the screen: {c[1005]}')
+    expect(c[1024]['rect'][2] - c[1024]['rect'][0] > 250, f'Options: the group list too: {c[1024]}')
+    expect(c[1005]['rect'][1] > c[1006]['rect'][3], 'Options: the list under the description')
+    ctl('dialog', 'tab', 'Tabs')
+    c = controls()
+    expect(c[1048]['text'] == 'Name:', f'Tabs: the short label in landscape: {c[1048]["text"]}')
+    expect(c[1000]['rect'][2] < c[1012]['rect'][0] and c[1033]['rect'][0] > c[1000]['rect'][2],
+           f'Tabs: the buttons and boxes right of the list: {c[1000]}, {c[1012]}, {c[1033]}')
+    ctl('dialog', 'tab', 'About')
+    c = controls()
+    expect(c[1005]['rect'][2] <= c[1004]['rect'][0], f'About: the logo left of the version: {c[1005]}, {c[1004]}')
+    menu_command('Close Without Saving')
+    ctl('dialog', 'press', 'Yes')
+    wait_closed()
+
+
+if __name__ == '__main__':
+    sys.exit(run_case(globals()))
