@@ -1,4 +1,4 @@
-// Folder listings with the device root as a Pocket PC's (see CeFiles.h).
+// Folder listings with the device root and \Windows as a Pocket PC's (see CeFiles.h).
 #include "CeFiles.h"
 
 #include "DeviceState.h"
@@ -28,6 +28,21 @@ bool IsHostOnlyRootFolder(std::wstring_view name) {
     return false;
 }
 
+bool IsHostOnlyWindowsFolder(std::wstring_view name) {
+    // Wine makes these in lower case; a device folder of another spelling
+    // ("Temp" beside Wine's "temp") is the device's own.
+    static constexpr std::wstring_view kHostFolders[] = {
+        L"globalization", L"help",     L"inf",   L"logs",      L"performance",  L"resources",
+        L"system32",      L"syswow64", L"tasks", L"temp",      L"twain_32",     L"twain_64",
+        L"winsxs",        L"command",  L"mono",  L"Installer", L"Microsoft.NET"};
+    for (std::wstring_view host : kHostFolders) {
+        if (name == host) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::wstring DeviceRootEntryName(std::wstring_view name) {
     if (SameNoCase(name, L"windows")) {
         return L"Windows";
@@ -39,33 +54,45 @@ std::wstring DeviceRootEntryName(std::wstring_view name) {
 
 namespace {
 
-std::mutex gLock;
-// The searches that list the device root; other handles pass through.
-std::map<HANDLE, bool> gRootSearches;
+// The folders whose listing differs from the host's.
+enum class Listing { Plain, Root, Windows };
 
-// Whether a search pattern ("\*", "C:\*.*", "\Windows\..\*") lists the root of C:.
-bool ListsDeviceRoot(const std::wstring& hostPattern) {
+std::mutex gLock;
+// The searches of the device root and of \Windows; other handles pass through.
+std::map<HANDLE, Listing> gSearches;
+
+// Which folder a search pattern ("\*", "C:\*.*", "\Windows\..\*") lists.
+Listing ListingOf(const std::wstring& hostPattern) {
     const std::size_t slash = hostPattern.find_last_of(L"\\/");
     if (slash == std::wstring::npos) {
-        return false;
+        return Listing::Plain;
     }
     const std::wstring folder = hostPattern.substr(0, slash + 1);
     wchar_t full[MAX_PATH] = L"";
     const DWORD length = GetFullPathNameW(folder.c_str(), MAX_PATH, full, nullptr);
     if (length == 0 || length >= MAX_PATH) {
-        return false;
+        return Listing::Plain;
     }
-    return CompareStringOrdinal(full, -1, L"C:\\", -1, TRUE) == CSTR_EQUAL;
+    if (CompareStringOrdinal(full, -1, L"C:\\", -1, TRUE) == CSTR_EQUAL) {
+        return Listing::Root;
+    }
+    if (CompareStringOrdinal(full, -1, L"C:\\Windows\\", -1, TRUE) == CSTR_EQUAL) {
+        return Listing::Windows;
+    }
+    return Listing::Plain;
 }
 
-// Skips Wine's folders at the root and spells the entry as the device does;
-// false when the entry is to be left out.
-bool Shown(bool root, LPWIN32_FIND_DATAW data) {
-    if (!root) {
+// Skips Wine's folders and spells the entry as the device does; false when
+// the entry is to be left out.
+bool Shown(Listing listing, LPWIN32_FIND_DATAW data) {
+    const bool folder = (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (listing == Listing::Windows) {
+        return !folder || !norvane::platform::IsHostOnlyWindowsFolder(data->cFileName);
+    }
+    if (listing != Listing::Root) {
         return true;
     }
-    if ((data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        norvane::platform::IsHostOnlyRootFolder(data->cFileName)) {
+    if (folder && norvane::platform::IsHostOnlyRootFolder(data->cFileName)) {
         return false;
     }
     const std::wstring name = norvane::platform::DeviceRootEntryName(data->cFileName);
@@ -85,8 +112,8 @@ HANDLE CeFindFirstFile(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     if (search == INVALID_HANDLE_VALUE) {
         return search;
     }
-    const bool root = ListsDeviceRoot(pattern);
-    while (!Shown(root, lpFindFileData)) {
+    const Listing listing = ListingOf(pattern);
+    while (!Shown(listing, lpFindFileData)) {
         if (!FindNextFileW(search, lpFindFileData)) {
             FindClose(search);
             SetLastError(ERROR_FILE_NOT_FOUND);
@@ -95,26 +122,28 @@ HANDLE CeFindFirstFile(LPCWSTR lpFileName, LPWIN32_FIND_DATAW lpFindFileData) {
     }
     std::lock_guard<std::mutex> guard(gLock);
     // A handle value reused after FindClose starts a new search here.
-    gRootSearches[search] = root;
+    gSearches[search] = listing;
     return search;
 }
 
 BOOL CeFindNextFile(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
-    bool root = false;
+    Listing listing = Listing::Plain;
     {
         std::lock_guard<std::mutex> guard(gLock);
-        const auto it = gRootSearches.find(hFindFile);
-        root = it != gRootSearches.end() && it->second;
+        const auto it = gSearches.find(hFindFile);
+        if (it != gSearches.end()) {
+            listing = it->second;
+        }
     }
     for (;;) {
         if (!FindNextFileW(hFindFile, lpFindFileData)) {
             const DWORD error = GetLastError();
             std::lock_guard<std::mutex> guard(gLock);
-            gRootSearches.erase(hFindFile);
+            gSearches.erase(hFindFile);
             SetLastError(error);
             return FALSE;
         }
-        if (Shown(root, lpFindFileData)) {
+        if (Shown(listing, lpFindFileData)) {
             return TRUE;
         }
     }

@@ -71,7 +71,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show)
 
     // One frame per device: a second start brings the first forward and ends.
     if (HWND running = FindWindowW(names::kFrameClass, app.Title().c_str())) {
-        SetForegroundWindow(running);
+        // With a dialog of the frame open, that dialog comes forward: the frame
+        // itself takes no input until the dialog is closed.
+        SetForegroundWindow(GetLastActivePopup(running));
         return 0;
     }
 

@@ -1,4 +1,4 @@
-// Folder listings: the device root reads as a Pocket PC's, everything else as listed.
+// Folder listings: the device root and \Windows read as a Pocket PC's, everything else as listed.
 #include "CeFiles.h"
 
 #include "TestSupport.h"
@@ -106,8 +106,16 @@ TEST_F(DeviceRootListing, TheRootShowsTheDevicesFoldersAndNotWines) {
 TEST_F(DeviceRootListing, FoldersBelowTheRootAreListedAsTheyAre) {
     const std::vector<Entry> below = List(L"\\" + m_folder + L"\\*");
     EXPECT_TRUE(Has(below, L"users")) << "only the root's Wine folders are left out";
+    // \Windows keeps the device's folders and leaves Wine's out.
+    const std::wstring own = L"C:\\windows\\" + m_folder;
+    ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
     const std::vector<Entry> windows = List(L"\\Windows\\*");
-    EXPECT_TRUE(HasNoCase(windows, L"system32"));
+    RemoveTree(own);
+    EXPECT_TRUE(Has(windows, m_folder));
+    for (const wchar_t* wine : {L"system32", L"winsxs", L"inf"}) {
+        EXPECT_FALSE(HasNoCase(windows, wine)) << std::string(wine, wine + wcslen(wine));
+    }
+    EXPECT_NE(GetFileAttributesW(L"C:\\windows\\system32"), INVALID_FILE_ATTRIBUTES);
     // A root search and one below it, interleaved, each keep their own rule.
     WIN32_FIND_DATAW rootData;
     WIN32_FIND_DATAW belowData;
