@@ -333,7 +333,8 @@ def case_second_start_brings_the_first_forward():
     ctl('dialog', 'tap', '1020')
     wait_dialog('Norvane Task Manager Exceptions')
     ctl('key', 'app4')
-    poll(lambda: (foreground() or {}).get('cls') != '#32770' or None, 'another program in front')
+    poll(lambda: (foreground() or {}).get('title') != 'Norvane Task Manager Exceptions' or None,
+         'another program in front')
     ctl('exec', OPTIONS)
     wait_dialog('Norvane Task Manager Exceptions')
     ctl('key', 'escape')
