@@ -122,7 +122,7 @@ def case_setup():
     ctl('boot', '--fresh', '--headless', '--profile', 'qvga-portrait')
     drive = Path(ctl('path').strip())
     for name in ('battery-default', 'memory-default', 'main-storage', 'storage-card', 'backup-battery'):
-        expect((drive / 'windows' / 'meters' / name / 'meter.ini').exists(), f'{name} was not installed')
+        expect((drive / 'Program Files' / 'Tarsel' / 'Norvane' / 'meters' / name / 'meter.ini').exists(), f'{name} was not installed')
     ctl('battery', '90')
     ctl('memory', '59')
     ctl('storage', '91M', '128M')
