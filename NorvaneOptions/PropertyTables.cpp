@@ -17,7 +17,8 @@ constexpr PropertyOption kDisplayName{IDS_PROP_DISPLAY_NAME, E::TextField, R::Ca
 constexpr PropertyOption kCommandLine{IDS_PROP_COMMAND_LINE, E::TextField, R::CommandLine};
 constexpr PropertyOption kPromptReset{IDS_PROP_PROMPT_RESET, E::CheckBox, R::Flag, key::kPromptBeforeReset};
 constexpr PropertyOption kRotation{IDS_PROP_ROTATION, E::ChoiceList, R::Rotation, key::kMode};
-constexpr PropertyOption kPromptStart{IDS_PROP_PROMPT_START, E::CheckBox, R::Flag, key::kPromptBeforeStarting};
+constexpr PropertyOption kPromptStart{IDS_PROP_PROMPT_START, E::CheckBox, R::Flag,
+                                      key::kPromptBeforeStarting};
 constexpr PropertyOption kPromptDone{IDS_PROP_PROMPT_DONE, E::CheckBox, R::Flag, key::kPromptAfterFinishing};
 constexpr PropertyOption kCount{IDS_PROP_COUNT, E::ChoiceList, R::Count, key::kCount};
 constexpr PropertyOption kFormat{IDS_PROP_FORMAT, E::ChoiceList, R::Format, key::kFormat};
@@ -25,21 +26,27 @@ constexpr PropertyOption kColorDepth{IDS_PROP_COLOR_DEPTH, E::ChoiceList, R::Col
 constexpr PropertyOption kPath{IDS_PROP_PATH, E::FolderField, R::Text, key::kPath};
 constexpr PropertyOption kPrefix{IDS_PROP_PREFIX, E::TextField, R::Text, key::kPrefix, 20};
 constexpr PropertyOption kDelay{IDS_PROP_DELAY, E::ChoiceList, R::Delay, key::kDelay};
-constexpr PropertyOption kRepeatDelay{IDS_PROP_REPEAT_DELAY, E::ChoiceList, R::RepeatDelay, key::kRepeatDelay};
+constexpr PropertyOption kRepeatDelay{IDS_PROP_REPEAT_DELAY, E::ChoiceList, R::RepeatDelay,
+                                      key::kRepeatDelay};
 constexpr PropertyOption kSmsNumber{IDS_PROP_SMS_NUMBER, E::ContactField, R::Text, key::kPhoneNumber, 100};
 constexpr PropertyOption kSmsBody{IDS_PROP_SMS_BODY, E::TextField, R::Text, key::kSmsDefaultBody, 160};
-constexpr PropertyOption kPhoneNumber{IDS_PROP_PHONE_NUMBER, E::ContactField, R::Text, key::kPhoneNumber, 100};
+constexpr PropertyOption kPhoneNumber{IDS_PROP_PHONE_NUMBER, E::ContactField, R::Text, key::kPhoneNumber,
+                                      100};
 constexpr PropertyOption kPromptDial{IDS_PROP_PROMPT_DIAL, E::CheckBox, R::Flag, key::kPromptBeforeDialing};
-constexpr PropertyOption kSelectedTab{IDS_PROP_SELECTED_TAB, E::ChoiceList, R::SelectedTab, key::kUniqueTabId};
+constexpr PropertyOption kSelectedTab{IDS_PROP_SELECTED_TAB, E::ChoiceList, R::SelectedTab,
+                                      key::kUniqueTabId};
 
 struct FixedText {
     unsigned textId;
     const wchar_t* stored;
 };
 constexpr FixedText kRotations[] = {
-    {IDS_ROTATE_LEFT_RESTORE, L"left-restore"}, {IDS_ROTATE_RIGHT_RESTORE, L"right-restore"},
-    {IDS_ROTATE_LEFT, L"left-only"},            {IDS_ROTATE_RIGHT, L"right-only"},
-    {IDS_ROTATE_180, L"180-only"},              {IDS_ROTATE_RESTORE, L"restore-only"},
+    {IDS_ROTATE_LEFT_RESTORE, L"left-restore"},
+    {IDS_ROTATE_RIGHT_RESTORE, L"right-restore"},
+    {IDS_ROTATE_LEFT, L"left-only"},
+    {IDS_ROTATE_RIGHT, L"right-only"},
+    {IDS_ROTATE_180, L"180-only"},
+    {IDS_ROTATE_RESTORE, L"restore-only"},
 };
 constexpr FixedText kDepths[] = {
     {IDS_DEFAULT, L"0"}, {IDS_DEPTH_8, L"8"}, {IDS_DEPTH_16, L"16"}, {IDS_DEPTH_24, L"24"}};

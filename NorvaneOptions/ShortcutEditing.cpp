@@ -27,9 +27,8 @@ wchar_t Lower(wchar_t c) {
 }
 
 bool EqualNoCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return Lower(x) == Lower(y);
-           });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](wchar_t x, wchar_t y) { return Lower(x) == Lower(y); });
 }
 
 bool LessNoCase(const std::wstring& a, const std::wstring& b) {

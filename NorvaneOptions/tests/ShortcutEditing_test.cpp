@@ -55,7 +55,8 @@ TEST(ShortcutButtons, FollowTheCountTheSelectionTheLimitAndTheKind) {
     // No shortcut: only Add.
     ShortcutButtons b = ButtonStates(0, -1, kNoLimit, false, false);
     EXPECT_TRUE(b.add);
-    EXPECT_FALSE(b.moveUp || b.moveDown || b.remove || b.additional || b.image || b.largeIcon || b.specialTab);
+    EXPECT_FALSE(b.moveUp || b.moveDown || b.remove || b.additional || b.image || b.largeIcon ||
+                 b.specialTab);
     // One shortcut: no moving.
     b = ButtonStates(1, 0, kNoLimit, false, false);
     EXPECT_FALSE(b.moveUp || b.moveDown);
@@ -122,7 +123,8 @@ TEST(ShortcutAdding, TakesWhatFitsAndAsksWhatEachTargetNeeds) {
 
     EXPECT_TRUE(OffersChangeTarget(L""));
     EXPECT_TRUE(OffersChangeTarget(L"folder:\\My Documents\\"));
-    for (const wchar_t* other : {L"meter:x", L"cpl:\\Windows\\cplmain.cpl|3", L"new:Menu", L"special:rotate"}) {
+    for (const wchar_t* other :
+         {L"meter:x", L"cpl:\\Windows\\cplmain.cpl|3", L"new:Menu", L"special:rotate"}) {
         EXPECT_FALSE(OffersChangeTarget(other)) << testing::PrintToString(std::wstring(other));
     }
     EXPECT_EQ(PhoneNumberSubject(L"special:sms"), 0);
@@ -187,8 +189,8 @@ TEST(PropertyTables, EachSpecialCommandHasItsOptionsAfterTheCommonTwo) {
     EXPECT_EQ(Ids(L"cpl:x|1"), (std::vector<unsigned>{62076, 62077}));
     EXPECT_EQ(Ids(L"special:softreset"), (std::vector<unsigned>{62076, 62077, 62078}));
     EXPECT_EQ(Ids(L"special:rotate"), (std::vector<unsigned>{62076, 62077, 62079}));
-    EXPECT_EQ(Ids(L"special:screencapture"),
-              (std::vector<unsigned>{62076, 62077, 62080, 62081, 62082, 62126, 62091, 62083, 62084, 62085, 62086}));
+    EXPECT_EQ(Ids(L"special:screencapture"), (std::vector<unsigned>{62076, 62077, 62080, 62081, 62082, 62126,
+                                                                    62091, 62083, 62084, 62085, 62086}));
     EXPECT_EQ(Ids(L"special:sms"), (std::vector<unsigned>{62076, 62077, 62087, 62088}));
     EXPECT_EQ(Ids(L"special:phonecall"), (std::vector<unsigned>{62076, 62077, 62089, 62090}));
     EXPECT_EQ(Ids(L"special:tabmenu"), (std::vector<unsigned>{62076, 62077, 62098}));

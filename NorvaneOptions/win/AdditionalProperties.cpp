@@ -117,8 +117,8 @@ void AdditionalPropertiesDialog::SelectOption(int index) {
         for (const PropertyChoice& choice : m_choices) {
             SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.text.c_str()));
         }
-        SendMessageW(combo, CB_SETCURSEL, ShownPropertyChoice(option, m_choices, ReadProperty(option, m_shortcut)),
-                     0);
+        SendMessageW(combo, CB_SETCURSEL,
+                     ShownPropertyChoice(option, m_choices, ReadProperty(option, m_shortcut)), 0);
         ShowWindow(combo, SW_SHOW);
         break;
     }
@@ -165,7 +165,8 @@ void AdditionalPropertiesDialog::OnChoiceChanged() {
 void AdditionalPropertiesDialog::OnCheckClicked() {
     const PropertyOption* option = Current();
     if (option != nullptr && option->editor == PropertyEditor::CheckBox) {
-        WriteProperty(*option, m_shortcut, IsDlgButtonChecked(m_hwnd, IDC_PROP_CHECK) == BST_CHECKED ? L"1" : L"0");
+        WriteProperty(*option, m_shortcut,
+                      IsDlgButtonChecked(m_hwnd, IDC_PROP_CHECK) == BST_CHECKED ? L"1" : L"0");
     }
 }
 

@@ -82,7 +82,8 @@ bool MeterPathDialog::Run(HWND owner, std::wstring& card) {
 }
 
 void MeterPathDialog::OnInit() {
-    SetDlgItemTextW(m_hwnd, IDC_FOLLOW_TEXT, FormatText(m_app.Text(IDS_METER_PATH_PROMPT), m_meterName).c_str());
+    SetDlgItemTextW(m_hwnd, IDC_FOLLOW_TEXT,
+                    FormatText(m_app.Text(IDS_METER_PATH_PROMPT), m_meterName).c_str());
     HWND list = Item(IDC_FOLLOW_CHOICE);
     for (const std::wstring& card : m_cards) {
         const std::wstring entry = L"\\" + card;

@@ -73,8 +73,8 @@ int AddRowPicture(HIMAGELIST list, const ShortcutIcon* picture, int size) {
             FillRect(source.get(), &all, GetSysColorBrush(COLOR_WINDOW));
             DrawImage(image, source.get(), 0, 0);
             SetStretchBltMode(dc, HALFTONE);
-            return StretchBlt(dc, 0, 0, size, size, source.get(), 0, 0, image.Width(), image.Height(), SRCCOPY) !=
-                   FALSE;
+            return StretchBlt(dc, 0, 0, size, size, source.get(), 0, 0, image.Width(), image.Height(),
+                              SRCCOPY) != FALSE;
         }
         if (picture->bitmap) {
             BITMAP info{};
@@ -84,8 +84,8 @@ int AddRowPicture(HIMAGELIST list, const ShortcutIcon* picture, int size) {
             UniqueMemoryDc source(CreateCompatibleDC(dc));
             SelectedObject selected(source.get(), picture->bitmap.get());
             SetStretchBltMode(dc, HALFTONE);
-            return StretchBlt(dc, 0, 0, size, size, source.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY) !=
-                   FALSE;
+            return StretchBlt(dc, 0, 0, size, size, source.get(), 0, 0, info.bmWidth, info.bmHeight,
+                              SRCCOPY) != FALSE;
         }
         return DrawIconEx(dc, 0, 0, picture->icon.get(), size, size, 0, nullptr, DI_NORMAL) != FALSE;
     });
@@ -95,8 +95,9 @@ int AddRowIcon(HIMAGELIST list, HICON icon, int size) {
     if (list == nullptr || icon == nullptr) {
         return -1;
     }
-    return AddDrawn(list, size,
-                    [&](HDC dc) { return DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL) != FALSE; });
+    return AddDrawn(list, size, [&](HDC dc) {
+        return DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL) != FALSE;
+    });
 }
 
 } // namespace norvane::options

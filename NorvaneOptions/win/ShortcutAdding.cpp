@@ -29,7 +29,8 @@ void ChangeTarget(OptionsApp& app, ShortcutRecord& shortcut, const ChosenTarget&
 }
 
 bool MeterDefinitionReadable(const std::wstring& definition) {
-    HANDLE file = CreateFileW(definition.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(definition.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -79,8 +80,8 @@ int AddChosenTargets(OptionsApp& app, Settings& settings, const AddRequest& requ
         return 0;
     }
     TabRecord& tab = *request.tab;
-    const int count = EntriesToAdd(static_cast<int>(chosen.size()), request.limit,
-                                   static_cast<int>(tab.Shortcuts.size()));
+    const int count =
+        EntriesToAdd(static_cast<int>(chosen.size()), request.limit, static_cast<int>(tab.Shortcuts.size()));
     for (int i = 0; i < count; ++i) {
         const ChosenTarget& entry = chosen[static_cast<std::size_t>(i)];
         auto shortcut = std::make_unique<ShortcutRecord>();

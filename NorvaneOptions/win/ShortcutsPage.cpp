@@ -45,9 +45,9 @@ void ShortcutsPage::OnInit() {
     m_anchors.Add(IDC_SHORTCUT_TAB, kStretchRight);
     m_anchors.Add(IDC_SHORTCUT_LIST, kStretchRight | kStretchDown);
     const unsigned buttons = landscape ? kMoveRight : kMoveDown;
-    for (int id : {IDC_SHORTCUT_MOVE_UP, IDC_SHORTCUT_MOVE_DOWN, IDC_SHORTCUT_ADD, IDC_SHORTCUT_REMOVE,
-                   IDC_SHORTCUT_IMAGE, IDC_SHORTCUT_ADDITIONAL, IDC_SHORTCUT_LARGE_ICON,
-                   IDC_SHORTCUT_SPECIAL_TAB}) {
+    for (int id :
+         {IDC_SHORTCUT_MOVE_UP, IDC_SHORTCUT_MOVE_DOWN, IDC_SHORTCUT_ADD, IDC_SHORTCUT_REMOVE,
+          IDC_SHORTCUT_IMAGE, IDC_SHORTCUT_ADDITIONAL, IDC_SHORTCUT_LARGE_ICON, IDC_SHORTCUT_SPECIAL_TAB}) {
         m_anchors.Add(id, buttons);
     }
     HWND list = Item(IDC_SHORTCUT_LIST);
@@ -310,8 +310,8 @@ void ShortcutsPage::Remove() {
         return;
     }
     const std::wstring caption = AfterLastBackslash(RowTexts()[static_cast<std::size_t>(m_selected)]);
-    if (App().MessageWithCaption(m_hwnd, App().Text(IDS_REMOVE_SHORTCUT), caption, MB_YESNO | MB_ICONQUESTION) !=
-        IDYES) {
+    if (App().MessageWithCaption(m_hwnd, App().Text(IDS_REMOVE_SHORTCUT), caption,
+                                 MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return;
     }
     TakeRow(m_selected);
@@ -389,8 +389,10 @@ HMENU ShortcutsPage::BuildContextMenu(int row) {
         if (tabs[static_cast<std::size_t>(i)].get() == m_shown.tab) {
             continue;
         }
-        AppendMenuW(moveTo, MF_STRING, IDC_MOVE_TO_FIRST + i, tabs[static_cast<std::size_t>(i)]->Name.c_str());
-        AppendMenuW(copyTo, MF_STRING, IDC_COPY_TO_FIRST + i, tabs[static_cast<std::size_t>(i)]->Name.c_str());
+        AppendMenuW(moveTo, MF_STRING, IDC_MOVE_TO_FIRST + i,
+                    tabs[static_cast<std::size_t>(i)]->Name.c_str());
+        AppendMenuW(copyTo, MF_STRING, IDC_COPY_TO_FIRST + i,
+                    tabs[static_cast<std::size_t>(i)]->Name.c_str());
     }
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(moveTo), App().Text(IDS_MOVE_SHORTCUT_TO).c_str());
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(copyTo), App().Text(IDS_COPY_SHORTCUT_TO).c_str());
@@ -404,7 +406,8 @@ HMENU ShortcutsPage::BuildContextMenu(int row) {
             const bool ticked = mapped && *mapped == card;
             AppendMenuW(cards, MF_STRING | (ticked ? MF_CHECKED : 0), IDC_CARD_FIRST + i, card.c_str());
         }
-        AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(cards), App().Text(IDS_METER_CARD_MENU).c_str());
+        AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(cards),
+                    App().Text(IDS_METER_CARD_MENU).c_str());
     }
     if (OffersChangeTarget(shortcut.AdditionalTarget())) {
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

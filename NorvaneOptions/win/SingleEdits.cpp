@@ -72,7 +72,8 @@ EditOutcome EditExceptions(OptionsApp& app, HWND owner) {
 // The shortcut a switch names, or null.
 ShortcutRecord* ShortcutAt(Settings& settings, const StartCommand& command) {
     TabRecord* tab = command.hasIndices ? TabAtSwitchIndex(settings, command.tab) : nullptr;
-    if (tab == nullptr || command.shortcut < 0 || command.shortcut >= static_cast<int>(tab->Shortcuts.size())) {
+    if (tab == nullptr || command.shortcut < 0 ||
+        command.shortcut >= static_cast<int>(tab->Shortcuts.size())) {
         return nullptr;
     }
     return tab->Shortcuts[static_cast<std::size_t>(command.shortcut)].get();

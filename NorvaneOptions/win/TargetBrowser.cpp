@@ -45,9 +45,12 @@ struct SpecialRow {
     const wchar_t* target;
 };
 constexpr SpecialRow kSpecials[] = {
-    {IDS_SPECIAL_SOFT_RESET, L"special:softreset"},   {IDS_SPECIAL_POWER_OFF, L"special:poweroff"},
-    {IDS_SPECIAL_SCREEN_CAPTURE, L"special:screencapture"}, {IDS_SPECIAL_ROTATE, L"special:rotate"},
-    {IDS_SPECIAL_TAB_MENU, L"special:tabmenu"},        {IDS_SPECIAL_JUMP_TO_TAB, L"special:jumptotab"},
+    {IDS_SPECIAL_SOFT_RESET, L"special:softreset"},
+    {IDS_SPECIAL_POWER_OFF, L"special:poweroff"},
+    {IDS_SPECIAL_SCREEN_CAPTURE, L"special:screencapture"},
+    {IDS_SPECIAL_ROTATE, L"special:rotate"},
+    {IDS_SPECIAL_TAB_MENU, L"special:tabmenu"},
+    {IDS_SPECIAL_JUMP_TO_TAB, L"special:jumptotab"},
     {IDS_SPECIAL_MINMAX, L"special:minmax"},
 };
 constexpr SpecialRow kPhoneSpecials[] = {{IDS_SPECIAL_SMS, L"special:sms"},
@@ -130,9 +133,9 @@ void TargetBrowser::OnInit() {
     }
     m_anchors.Add(IDC_BROWSER_TABS, kMoveDown | kStretchRight);
 
-    HFONT font = m_fonts.Add(CreateFontW(-ScaleY(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                         DEFAULT_PITCH, L"Tahoma"));
+    HFONT font = m_fonts.Add(CreateFontW(-ScaleY(12), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                         DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
     SendDlgItemMessageW(m_hwnd, IDC_BROWSER_LIST, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SendDlgItemMessageW(m_hwnd, IDC_BROWSER_LOCATION, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
@@ -283,7 +286,8 @@ void TargetBrowser::FillApplets() {
         if (module == nullptr) {
             continue;
         }
-        auto entry = reinterpret_cast<AppletEntry>(reinterpret_cast<void*>(GetProcAddress(module, "CPlApplet")));
+        auto entry =
+            reinterpret_cast<AppletEntry>(reinterpret_cast<void*>(GetProcAddress(module, "CPlApplet")));
         if (entry != nullptr && entry(m_hwnd, CPL_INIT, 0, 0) != 0) {
             const LONG count = entry(m_hwnd, CPL_GETCOUNT, 0, 0);
             for (LONG i = 0; i < count && i < 256; ++i) {
@@ -305,8 +309,9 @@ void TargetBrowser::FillApplets() {
                         CPLINFO basic{};
                         entry(m_hwnd, CPL_INQUIRE, i, reinterpret_cast<LPARAM>(&basic));
                         if (basic.idIcon != 0) {
-                            own.reset(static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(basic.idIcon),
-                                                                    IMAGE_ICON, m_pictureSize, m_pictureSize, 0)));
+                            own.reset(
+                                static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(basic.idIcon),
+                                                              IMAGE_ICON, m_pictureSize, m_pictureSize, 0)));
                         }
                         if (!own) {
                             own.reset(SystemSmallIcon(path));
@@ -341,7 +346,8 @@ void TargetBrowser::FillMeters() {
     }
     for (const std::wstring& root : roots) {
         for (const MeterEntry& meter : InstalledMeters(root)) {
-            AddRow({meter.name, L"meter:" + meter.definition, 2}, TargetPicture(meter.name, L"meter:" + meter.definition));
+            AddRow({meter.name, L"meter:" + meter.definition, 2},
+                   TargetPicture(meter.name, L"meter:" + meter.definition));
         }
     }
 }
@@ -477,7 +483,8 @@ INT_PTR TargetBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case kEnterRow: {
         const int row = static_cast<int>(wParam);
-        if (row >= 0 && row < static_cast<int>(m_rows.size()) && m_rows[static_cast<std::size_t>(row)].kind == 1) {
+        if (row >= 0 && row < static_cast<int>(m_rows.size()) &&
+            m_rows[static_cast<std::size_t>(row)].kind == 1) {
             EnterFolder(m_rows[static_cast<std::size_t>(row)].name);
         }
         return TRUE;

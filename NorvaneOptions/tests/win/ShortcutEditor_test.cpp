@@ -57,7 +57,8 @@ protected:
         m_frame = std::make_unique<OptionsFrame>(m_app, 0);
         m_frame->SetQuitOnDestroy(false);
         ASSERT_TRUE(m_frame->Create(SW_SHOWNOACTIVATE));
-        ASSERT_TRUE(PumpUntil([&] { return m_frame->Sheet() != nullptr && m_frame->Sheet()->Handle() != nullptr; }));
+        ASSERT_TRUE(
+            PumpUntil([&] { return m_frame->Sheet() != nullptr && m_frame->Sheet()->Handle() != nullptr; }));
         m_frame->Sheet()->ShowPage(kShortcutsPageIndex);
         ASSERT_NE(Page().Handle(), nullptr);
     }
@@ -111,7 +112,8 @@ TEST_F(ShortcutEditorTest, ButtonsFollowTheRowAndTheSpecialTabsKeepTheirLimits) 
     EXPECT_FALSE(Enabled(IDC_SHORTCUT_LARGE_ICON));
     page.ShowSpecialTabInfo();
     ASSERT_FALSE(m_messages.empty());
-    EXPECT_NE(m_messages.back().text.find(L"Limited to 1 shortcut"), std::wstring::npos) << "the limit filled in";
+    EXPECT_NE(m_messages.back().text.find(L"Limited to 1 shortcut"), std::wstring::npos)
+        << "the limit filled in";
 
     // The meter bar: adding sets the tap action to launch, removing to nothing.
     Special(SpecialTabType::MeterBar).Shortcuts.clear();
@@ -151,7 +153,8 @@ TEST_F(ShortcutEditorTest, NewShortcutsAskTheirQuestionsAndACancelledQuestionSti
     m_dialogAnswers.push_back(Pick(kSpecialMode, {kJumpToTab, kTabMenu}));
     m_dialogAnswers.push_back([&](HWND dialog, int id) {
         EXPECT_EQ(id, IDD_TAB_CHOOSER);
-        menuOffered = static_cast<std::size_t>(SendDlgItemMessageW(dialog, IDC_TAB_CHOICE, CB_GETCOUNT, 0, 0));
+        menuOffered =
+            static_cast<std::size_t>(SendDlgItemMessageW(dialog, IDC_TAB_CHOICE, CB_GETCOUNT, 0, 0));
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     m_dialogAnswers.push_back([&](HWND dialog, int) {
@@ -225,11 +228,13 @@ TEST_F(ShortcutEditorTest, MoveCopyRemoveAndChangeTargetThroughTheContextMenu) {
     EXPECT_NE(settings.Tabs()[3]->Shortcuts[0]->Target().find(L"Solitaire"), std::wstring::npos);
 
     // Change Target to a folder; No resets the properties.
-    m_dialogAnswers.push_back([](HWND dialog, int) { PostMessageW(dialog, WM_COMMAND, IDC_BROWSER_THIS_DIR, 0); });
+    m_dialogAnswers.push_back(
+        [](HWND dialog, int) { PostMessageW(dialog, WM_COMMAND, IDC_BROWSER_THIS_DIR, 0); });
     m_answers = {IDNO};
     page.RunContextCommand(0, IDC_CHANGE_TARGET);
     ShortcutRecord& changed = *settings.Tabs()[0]->Shortcuts[0];
-    EXPECT_EQ(changed.AdditionalTarget().rfind(L"folder:", 0), 0u) << testing::PrintToString(changed.AdditionalTarget());
+    EXPECT_EQ(changed.AdditionalTarget().rfind(L"folder:", 0), 0u)
+        << testing::PrintToString(changed.AdditionalTarget());
     EXPECT_EQ(changed.Target().rfind(m_app.Text(IDS_FOLDER_PREFIX), 0), 0u);
     EXPECT_TRUE(Said(IDS_PRESERVE_PROPERTIES));
     EXPECT_TRUE(changed.SpecialProperties().Empty());

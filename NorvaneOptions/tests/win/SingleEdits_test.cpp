@@ -18,9 +18,9 @@ class SingleEditsTest : public OptionsTest {};
 TEST_F(SingleEditsTest, SwitchesThatNameNothingWriteNothing) {
     WriteSettings(kThreeTabs);
     const std::string before = SettingsBytes();
-    const wchar_t* lines[] = {L"/image:0",      L"/image:9:0",      L"/image:0:5",       L"/image:-3:-1",
-                              L"/target:0:5",   L"/additional:2:0", L"/additional:12:0", L"/target:1",
-                              L"/target:0:0",   L"/additional:0:0", L"/select:1"};
+    const wchar_t* lines[] = {L"/image:0",    L"/image:9:0",      L"/image:0:5",       L"/image:-3:-1",
+                              L"/target:0:5", L"/additional:2:0", L"/additional:12:0", L"/target:1",
+                              L"/target:0:0", L"/additional:0:0", L"/select:1"};
     for (const wchar_t* line : lines) {
         m_messages.clear();
         EXPECT_EQ(RunSingleEdit(m_app, ParseStartCommand(line), nullptr), EditOutcome::NothingDone)
@@ -187,13 +187,11 @@ SIZE Pixels(int cx, int cy) {
 }
 
 TEST(DialogTemplates, LandscapePlacesBelongToPortraitControlsAndNothingOverlaps) {
-    const std::pair<int, int> pairs[] = {{IDD_OPTIONS_PAGE, IDD_OPTIONS_PAGE_WIDE},
-                                         {IDD_SHORTCUTS_PAGE, IDD_SHORTCUTS_PAGE_WIDE},
-                                         {IDD_TABS_PAGE, IDD_TABS_PAGE_WIDE},
-                                         {IDD_ABOUT_PAGE, IDD_ABOUT_PAGE_WIDE},
-                                         {IDD_IMAGE_CHOOSER, IDD_IMAGE_CHOOSER_WIDE},
-                                         {IDD_TARGET_BROWSER, IDD_TARGET_BROWSER_WIDE},
-                                         {IDD_ADDITIONAL, IDD_ADDITIONAL_WIDE}};
+    const std::pair<int, int> pairs[] = {
+        {IDD_OPTIONS_PAGE, IDD_OPTIONS_PAGE_WIDE},   {IDD_SHORTCUTS_PAGE, IDD_SHORTCUTS_PAGE_WIDE},
+        {IDD_TABS_PAGE, IDD_TABS_PAGE_WIDE},         {IDD_ABOUT_PAGE, IDD_ABOUT_PAGE_WIDE},
+        {IDD_IMAGE_CHOOSER, IDD_IMAGE_CHOOSER_WIDE}, {IDD_TARGET_BROWSER, IDD_TARGET_BROWSER_WIDE},
+        {IDD_ADDITIONAL, IDD_ADDITIONAL_WIDE}};
     std::vector<std::pair<int, DialogTemplateInfo>> all;
     for (const auto& [portrait, landscape] : pairs) {
         const DialogTemplateInfo p = Template(portrait);
