@@ -165,6 +165,9 @@ void TargetBrowser::OnInit() {
         tab.pszText = const_cast<wchar_t*>(text.c_str());
         TabCtrl_InsertItem(tabs, i, &tab);
     }
+    // Five tabs across a narrow screen: the tabs keep only a little room
+    // around their texts, so that all five fit without scroll arrows.
+    TabCtrl_SetPadding(tabs, ScaleX(3), ScaleY(3));
     ShowWindow(tabs, m_singleFile ? SW_HIDE : SW_SHOW);
     RECT client;
     GetClientRect(m_hwnd, &client);
