@@ -20,6 +20,7 @@
 #include <commctrl.h>
 #include <cpl.h>
 
+#include <algorithm>
 #include <set>
 
 namespace norvane::options {
@@ -165,16 +166,37 @@ void TargetBrowser::OnInit() {
         tab.pszText = const_cast<wchar_t*>(text.c_str());
         TabCtrl_InsertItem(tabs, i, &tab);
     }
-    // Five tabs across a narrow screen: the tabs keep only a little room
-    // around their texts, so that all five fit without scroll arrows.
-    TabCtrl_SetPadding(tabs, ScaleX(3), ScaleY(3));
     ShowWindow(tabs, m_singleFile ? SW_HIDE : SW_SHOW);
     RECT client;
     GetClientRect(m_hwnd, &client);
     m_anchors.Apply(client.right, client.bottom);
+    FitTabs();
     TabCtrl_SetCurSel(tabs, m_mode);
     Fill();
     m_app.DialogReady(m_hwnd, IDD_TARGET_BROWSER);
+}
+
+void TargetBrowser::FitTabs() {
+    // Five tabs across a narrow screen: when their texts need more room than
+    // the strip has, each takes a fifth of it, so that none hides behind
+    // scroll arrows.
+    HWND tabs = Item(IDC_BROWSER_TABS);
+    const LONG style = GetWindowLongW(tabs, GWL_STYLE);
+    if (style & TCS_FIXEDWIDTH) {
+        SetWindowLongW(tabs, GWL_STYLE, style & ~TCS_FIXEDWIDTH);
+        TabCtrl_SetItemSize(tabs, 0, 0);
+    }
+    RECT client;
+    RECT last{};
+    GetClientRect(tabs, &client);
+    TabCtrl_GetItemRect(tabs, kBrowseModeCount - 1, &last);
+    if (last.right <= client.right) {
+        return;
+    }
+    SetWindowLongW(tabs, GWL_STYLE, style | TCS_FIXEDWIDTH);
+    TabCtrl_SetItemSize(tabs, std::max<LONG>(1, (client.right - 4) / kBrowseModeCount),
+                        last.bottom - last.top);
+    InvalidateRect(tabs, nullptr, TRUE);
 }
 
 void TargetBrowser::FillLocations() {
@@ -483,6 +505,7 @@ INT_PTR TargetBrowser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return TRUE;
     case WM_SIZE:
         m_anchors.Apply(LOWORD(lParam), HIWORD(lParam));
+        FitTabs();
         return TRUE;
     case kEnterRow: {
         const int row = static_cast<int>(wParam);

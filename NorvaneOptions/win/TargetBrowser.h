@@ -76,6 +76,7 @@ private:
     void AddRow(BrowserRow row, int picture);
     int TargetPicture(const std::wstring& name, const std::wstring& additional);
     void FillLocations();
+    void FitTabs();
     void Finish(bool ok);
     void DrawUp(const DRAWITEMSTRUCT& item);
 

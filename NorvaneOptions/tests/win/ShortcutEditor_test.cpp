@@ -276,6 +276,15 @@ TEST_F(ShortcutEditorTest, TheBrowserListsMetersSpecialsAndFoldersAndRemembersWh
         setup.multipleSelection = true;
         TargetBrowser browser(m_app, settings, setup);
         ASSERT_NE(browser.Create(nullptr), nullptr);
+        // All five tabs fit a portrait screen's width.
+        SetWindowPos(browser.Handle(), nullptr, 0, 0, 240, 300, SWP_NOZORDER | SWP_NOMOVE);
+        HWND tabs = GetDlgItem(browser.Handle(), IDC_BROWSER_TABS);
+        RECT strip{};
+        RECT last{};
+        GetClientRect(tabs, &strip);
+        TabCtrl_GetItemRect(tabs, kBrowseModeCount - 1, &last);
+        EXPECT_LE(strip.right, 240);
+        EXPECT_LE(last.right, strip.right) << "the Special tab is cut off";
         browser.SetMode(kSpecialMode);
         ASSERT_EQ(browser.Rows().size(), 7u) << "no telephony here";
         EXPECT_EQ(browser.Rows()[5].additional, L"special:jumptotab");
