@@ -873,7 +873,10 @@ void TabView::PaintShortcut(HDC hdc, const ShortcutRecord& shortcut, const IconP
         return;
     }
     std::wstring text = shortcut.Caption();
-    UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS;
+    // Lines break between words; a word wider than the caption is cut with an
+    // ellipsis rather than broken in the middle, and a last line that does not
+    // fit is not drawn half, the line before it ends with an ellipsis instead.
+    UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_WORD_ELLIPSIS | DT_END_ELLIPSIS;
     format |= general.CaptionAlignment == 1 ? DT_CENTER : DT_LEFT;
     SelectedObject font(hdc, m_captionFont);
     DrawShadowedText(hdc, text, Shifted(placement.caption, dy), format,

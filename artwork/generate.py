@@ -431,23 +431,27 @@ def g_clock(s):
     return face - hands
 
 
+# The order is the numbering of "builtin:N". The installer's first settings
+# file names its tabs' pictures by these numbers: Tools 0, Games 1, Documents 2,
+# Home 6, Settings 10; a tab without a picture of its own takes 0, 1, 2, ... in
+# turn.
 TAB_GLYPHS = [
-    ("home", g_home, (66, 133, 244)),
-    ("star", g_star, (251, 188, 5)),
-    ("apps", g_grid, (94, 110, 220)),
+    ("tools", g_tools, (110, 120, 135)),
+    ("games", g_game, (142, 85, 200)),
+    ("documents", g_document, (70, 110, 200)),
     ("folder", g_folder, (240, 170, 40)),
-    ("settings", g_gear, (120, 134, 150)),
+    ("star", g_star, (251, 188, 5)),
     ("phone", lambda s: g_handset(s), (52, 168, 83)),
-    ("mail", g_mail, (66, 133, 244)),
+    ("home", g_home, (66, 133, 244)),
     ("music", g_music, (233, 84, 120)),
     ("pictures", g_picture, (0, 160, 170)),
     ("internet", g_globe, (30, 136, 229)),
-    ("games", g_game, (142, 85, 200)),
-    ("tools", g_tools, (110, 120, 135)),
+    ("settings", g_gear, (120, 134, 150)),
+    ("apps", g_grid, (94, 110, 220)),
     ("calendar", g_calendar, (220, 70, 60)),
     ("people", g_person, (0, 150, 136)),
     ("favourites", g_heart, (229, 57, 53)),
-    ("documents", g_document, (70, 110, 200)),
+    ("mail", g_mail, (66, 133, 244)),
     ("clock", g_clock, (255, 140, 0)),
 ]
 

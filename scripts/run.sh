@@ -25,6 +25,17 @@ for profile in qvga-portrait qvga-landscape vga-portrait vga-landscape; do
         "$ctl" boot --headless --profile "$profile"
     fi
     "$ctl" screenshot "$shots/today-$profile.png"
+    # The default thumb tabs carry their icons in a panel: a tap on the first
+    # tab (Home) opens it, a second tap closes it again.
+    item="$("$ctl" windows | awk -F'|' '$1 == "item" && $2 == "NorvaneWindowClass" { print $4, $5, $6, $7 }')"
+    if [ -n "$item" ]; then
+        read -r x y w h <<<"$item"
+        tab="$((x + w / 10)) $((y + h / 2))"
+        "$ctl" tap $tab
+        "$ctl" refresh
+        "$ctl" screenshot "$shots/home-$profile.png"
+        "$ctl" tap $tab
+    fi
 done
 "$ctl" shutdown
-echo "run: Today screen screenshots of the four profiles are in $root/$shots"
+echo "run: Today screen screenshots of the four profiles (today-*.png, and home-*.png with the Home tab open) are in $root/$shots"

@@ -200,6 +200,38 @@ TEST_F(TabViewTest, CaptionShadowsFollowTheirStyle) {
     EXPECT_GT(shadowCounts[2], shadowCounts[1]) << "four diagonal shadows cover more";
 }
 
+TEST_F(TabViewTest, CaptionsBreakBetweenWordsNeverInsideOne) {
+    // A large icon's caption has room for two lines. Two short words take both;
+    // one long word stays on the first line, cut short, instead of running on
+    // into the second.
+    struct Case {
+        const wchar_t* name;
+        bool secondLine;
+    } cases[] = {{L"WW WW", true}, {L"WWWWWWWWWW", false}, {L"WWWWWWWWWW WW", true}};
+    for (const Case& c : cases) {
+        Start(std::wstring(kBase) +
+              L"CaptionColor=0,255,0\r\nCaptionShadowColor=0,0,255\r\nCaptionFontSize=12\r\n"
+              L"CaptionHeight=13\r\nShadowStyleForCaptions=0\r\n[Tab1]\r\nName=One\r\n"
+              L"CaptionsEnabled=1\r\nShortcut1=\\Windows\\" +
+              std::wstring(c.name) + L".lnk\r\nLargeIcon1=1\r\n");
+        ShortcutRecord* shortcut = item->CurrentTabRecord()->Shortcuts[0].get();
+        const IconPlacement* at = View().PlacementOf(shortcut);
+        ASSERT_NE(at, nullptr);
+        ASSERT_EQ(at->caption.Height(), 26);
+        const Picture& picture = Render();
+        const int middle = at->caption.top + 13;
+        RECT first = {at->caption.left - 4, at->caption.top, at->caption.right + 4, middle};
+        RECT second = {at->caption.left - 4, middle, at->caption.right + 4, at->caption.bottom};
+        EXPECT_GT(picture.Count(first, RGB(0, 255, 0)), 5) << "first line of " << c.name;
+        if (c.secondLine) {
+            EXPECT_GT(picture.Count(second, RGB(0, 255, 0)), 5) << "second line of " << c.name;
+        } else {
+            EXPECT_EQ(picture.Count(second, RGB(0, 255, 0)), 0) << "second line of " << c.name;
+        }
+        item.reset();
+    }
+}
+
 TEST_F(TabViewTest, AutomaticColoursResolveAsDocumented) {
     EXPECT_EQ(AutomaticShadow(RGB(0, 0, 0)), 0xFEFFFFu);
     EXPECT_EQ(AutomaticShadow(RGB(255, 255, 255)), RGB(0, 0, 0));

@@ -29,9 +29,9 @@ constexpr const wchar_t* kApplets[] = {L"Owner Information",
                                        L"Error Reporting"};
 constexpr int kAppletCount = sizeof kApplets / sizeof kApplets[0];
 
-// Icon resources: 1 gear (most applets), 2 battery (power), 3 memory chip.
+// Each applet has its own icon: resources 100 to 116, in the applets' order.
 int IconOf(int applet) {
-    return applet == 3 ? 2 : applet == 4 ? 3 : 1;
+    return 100 + applet;
 }
 
 } // namespace
