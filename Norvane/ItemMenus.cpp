@@ -5,6 +5,7 @@
 #include "DisplayScale.h"
 #include "ImageShortcutIcon.h"
 #include "MenuPainter.h"
+#include "MeterPictures.h"
 #include "Painter.h"
 #include "Module.h"
 #include "SettingsFile.h"
@@ -219,6 +220,9 @@ bool ItemMenus::IsStorageMeter(const ShortcutRecord& shortcut) const {
     const int size = MeterIconSize(shortcut.LargeIcon(), HiResDisplay(), TrueVga(), shortcut.InSpecialTab());
     if (m_services.isStorageMeter) {
         return m_services.isStorageMeter(path, size);
+    }
+    if (const MeterDefinition* meter = shortcut.Meter()) {
+        return (meter->Kinds & statuskind::kStorageCard) != 0;
     }
     const auto& meterKinds = m_item.GetLauncher().Services().launchHooks.meterKinds;
     if (meterKinds) {
@@ -723,6 +727,9 @@ bool ItemMenus::DrawItem(const DRAWITEMSTRUCT& item) {
 void ItemMenus::DrawPictureOf(const DRAWITEMSTRUCT& item, const ShortcutPlace& place) const {
     // Found again: a reload while the menu is open may have replaced it.
     const ShortcutRecord* shortcut = Find(place);
+    if (shortcut && DrawMenuMeterPicture(item, *shortcut)) {
+        return;
+    }
     const ShortcutIcon* picture = shortcut ? PictureOf(shortcut->Icon()) : nullptr;
     if (picture) {
         DrawMenuPicture(item, *picture);

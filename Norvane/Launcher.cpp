@@ -8,7 +8,9 @@
 
 #include "CeLaunch.h"
 #include "CeShell.h"
+#include "DisplayScale.h"
 #include "ImageLoader.h"
+#include "MeterImages.h"
 #include "Module.h"
 #include "Settings.h"
 #include "TodayItemWindow.h"
@@ -114,6 +116,30 @@ bool Launcher::ExecuteTarget(ShortcutRecord& shortcut) {
             info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
             info.nShow = SW_HIDE; // show state 0: the device starts programs shown anyway
             return m_services.shellExecute(info) != FALSE;
+        };
+    }
+    // A meter's kinds and card folder come from its definition, loaded with
+    // its icon (or now, when the icon was never loaded).
+    std::unique_ptr<MeterDefinition> loaded;
+    auto meterOf = [&]() -> const MeterDefinition* {
+        if (shortcut.Meter()) {
+            return shortcut.Meter();
+        }
+        if (!loaded) {
+            const int size =
+                MeterIconSize(shortcut.LargeIcon(), HiResDisplay(), TrueVga(), shortcut.InSpecialTab());
+            loaded = LoadMeterDefinition(std::wstring(TargetArgument(shortcut.AdditionalTarget())), size,
+                                         nullptr, &m_item.GetSettings());
+        }
+        return loaded.get();
+    };
+    if (!hooks.meterKinds) {
+        hooks.meterKinds = [&](const std::wstring&) { return meterOf()->Kinds; };
+    }
+    if (!hooks.meterStorageFolder) {
+        hooks.meterStorageFolder = [&](const std::wstring&) {
+            const MeterElement* card = meterOf()->ElementFor(statuskind::kStorageCard);
+            return card ? card->StoragePath : std::wstring();
         };
     }
     return LaunchShortcut(shortcut, m_item.Hwnd(), &m_item.GetSettings(), hooks);

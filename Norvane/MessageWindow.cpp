@@ -8,6 +8,7 @@
 #include "ImageDraw.h"
 #include "ImageLoader.h"
 #include "ImageShortcutIcon.h"
+#include "MeterPictures.h"
 #include "Module.h"
 #include "Painter.h"
 #include "TaskItems.h"
@@ -143,6 +144,10 @@ void MessageWindow::RepaintTaskBar() {
         InvalidateRect(m_taskBar, nullptr, TRUE);
         UpdateWindow(m_taskBar);
     }
+}
+
+void MessageWindow::RedrawTopBar() {
+    InvalidateTopBar();
 }
 
 void MessageWindow::SubclassTaskBar() {
@@ -323,6 +328,11 @@ void MessageWindow::PaintExtensions(HWND bar) {
             const RECT rect = TopBarRect();
             if (const ShortcutIcon* picture = PictureOf(topBar->Icon())) {
                 DrawFittedPicture(memory.get(), *picture, rect.left, rect.top, rect.right - rect.left);
+            }
+            // A meter shows its value over its picture when it was loaded at
+            // the icon's size.
+            if (topBar->Meter() && topBar->Meter()->Size == rect.right - rect.left) {
+                DrawShortcutMeter(*topBar, memory.get(), rect.left, rect.top);
             }
         }
         BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);

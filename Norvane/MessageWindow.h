@@ -42,6 +42,9 @@ public:
     void Destroy();
     // After every settings load: running programs and the top-bar icon afresh.
     void Reload();
+    // A status value that the top-bar shortcut shows changed: the task bar
+    // paints again.
+    void RedrawTopBar();
     // At shutdown: the top-bar shortcut is forgotten and the extensions leave
     // the bar before the subclass goes.
     void Forget();

@@ -2,6 +2,7 @@
 #include "Module.h"
 
 #include "CeMessageBox.h"
+#include "MeterImages.h"
 
 #include "Settings.h"
 #include "SettingsEnvironment.h"
@@ -130,31 +131,7 @@ void DeleteItemValue(const wchar_t* name) {
 }
 
 COLORREF SystemColour(int index, COLORREF fallback) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Color", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS) {
-        return fallback;
-    }
-    COLORREF result = fallback;
-    wchar_t name[16];
-    wsprintfW(name, L"%d", index);
-    BYTE bytes[64] = {};
-    DWORD size = sizeof(bytes);
-    if (RegQueryValueExW(key, name, nullptr, nullptr, bytes, &size) == ERROR_SUCCESS && size >= 3) {
-        result = RGB(bytes[0], bytes[1], bytes[2]);
-    } else {
-        DWORD needed = 0;
-        if (RegQueryValueExW(key, L"SHColor", nullptr, nullptr, nullptr, &needed) == ERROR_SUCCESS &&
-            index >= 0 && needed > 4u * static_cast<DWORD>(index) + 4u) {
-            std::basic_string<BYTE> data(needed, 0);
-            if (RegQueryValueExW(key, L"SHColor", nullptr, nullptr, data.data(), &needed) == ERROR_SUCCESS) {
-                const BYTE* entry = data.data() + 4 * index;
-                result = RGB(entry[0], entry[1], entry[2]);
-            }
-        }
-    }
-    RegCloseKey(key);
-    return result;
+    return ShellThemeColour(index, fallback);
 }
 
 } // namespace norvane

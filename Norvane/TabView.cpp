@@ -5,6 +5,7 @@
 #include "ImageDraw.h"
 #include "ImageHandles.h"
 #include "ImageLoader.h"
+#include "MeterPictures.h"
 #include "Module.h"
 #include "Settings.h"
 #include "TodayItemWindow.h"
@@ -13,6 +14,7 @@
 #include "IconNavigation.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace norvane {
 
@@ -851,7 +853,7 @@ const Bitmap32& TabView::FallbackIcon(int size) {
     return target;
 }
 
-void TabView::DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y) {
+void TabView::DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y, bool meterText) {
     int size = IconPictureSize(shortcut);
     const ShortcutIcon* picture = PictureOf(shortcut.Icon());
     if (!picture || !DrawShortcutPicture(hdc, *picture, x, y, size)) {
@@ -860,6 +862,7 @@ void TabView::DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y)
             DrawImage(fallback, hdc, x + (size - fallback.Width()) / 2, y + (size - fallback.Height()) / 2);
         }
     }
+    DrawShortcutMeter(shortcut, hdc, x, y, meterText);
 }
 
 void TabView::PaintShortcut(HDC hdc, const ShortcutRecord& shortcut, const IconPlacement& placement, int dy,
@@ -868,16 +871,23 @@ void TabView::PaintShortcut(HDC hdc, const ShortcutRecord& shortcut, const IconP
     if (selected) {
         BlendRect(hdc, Shifted(placement.hit, dy), m_colours.selection, m_colours.selectionAlpha);
     }
-    DrawPicture(hdc, shortcut, placement.originX, placement.originY + dy);
+    DrawPicture(hdc, shortcut, placement.originX, placement.originY + dy,
+                !MeterValueInCaption(general, m_owner.CurrentTabRecord(), shortcut));
     if (placement.caption.IsEmpty()) {
         return;
     }
     std::wstring text = shortcut.Caption();
+    bool centred = general.CaptionAlignment == 1;
+    // A meter's caption may show its value (centred) or its kind instead.
+    if (std::optional<std::wstring> meterText = MeterCaptionText(shortcut, general.ShowCaptionsForMeters)) {
+        text = std::move(*meterText);
+        centred = centred || general.ShowCaptionsForMeters == 2;
+    }
     // Lines break between words; a word wider than the caption is cut with an
     // ellipsis rather than broken in the middle, and a last line that does not
     // fit is not drawn half, the line before it ends with an ellipsis instead.
     UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_WORD_ELLIPSIS | DT_END_ELLIPSIS;
-    format |= general.CaptionAlignment == 1 ? DT_CENTER : DT_LEFT;
+    format |= centred ? DT_CENTER : DT_LEFT;
     SelectedObject font(hdc, m_captionFont);
     DrawShadowedText(hdc, text, Shifted(placement.caption, dy), format,
                      selected ? m_colours.selectedCaption : m_colours.caption,

@@ -119,7 +119,9 @@ protected:
     void PlacePanel(bool show);
     void MakeCurrent(int tab);
     void RedrawTabBar();
-    void DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y);
+    // The shortcut's picture, and a meter's live part over it (meterText false:
+    // without its value texts, which the caption shows).
+    void DrawPicture(HDC hdc, const ShortcutRecord& shortcut, int x, int y, bool meterText = true);
 
     bool m_thumbTabs;
     TabBarGeometry m_bar;

@@ -9,9 +9,11 @@
 #include "ImageDraw.h"
 #include "ImageLoader.h"
 #include "MenuPainter.h"
+#include "MeterRenderer.h"
 #include "Painter.h"
 #include "Module.h"
 #include "SpecialCommands.h"
+#include "StatusSources.h"
 #include "TabView.h"
 #include "TodayApi.h"
 
@@ -79,6 +81,7 @@ TodayItemWindow::~TodayItemWindow() {
     // would point into this DLL after the Today screen unloads it.
     UnregisterClassW(names::kWindowClass, Module::Instance());
     ReleaseImageDrawCache();
+    ReleaseMeterCaches();
 }
 
 bool TodayItemWindow::Create(HWND parent) {
@@ -201,7 +204,10 @@ LRESULT TodayItemWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         m_meterBar.Rebuild(m_settings);
         return 0;
     case appmsg::kStatusRefresh:
-        m_status.Refresh(m_hwnd, static_cast<unsigned>(lp));
+        m_status.Refresh(static_cast<unsigned>(lp));
+        return 0;
+    case appmsg::kTrayCallback:
+        m_trayIcons.OnCallback(static_cast<UINT>(wp), static_cast<UINT>(lp));
         return 0;
     case appmsg::kCaptionPopupClosed:
         return 0;
@@ -275,8 +281,7 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
         OnDragHoverTimer();
         break;
     case timers::kStatus: {
-        m_status.Refresh(m_hwnd, m_fileChangePending ? kFullStatusMask : 0);
-        m_fileChangePending = false;
+        m_status.Tick(m_fileChangePending);
         HidePanelUnlessTodayInFront();
         break;
     }
@@ -380,7 +385,7 @@ void TodayItemWindow::Reload(bool startup) {
     m_messageWindow.Reload();
     Step("status.restart");
     SetTimer(m_hwnd, timers::kStatus, kStatusPeriodMs, nullptr);
-    m_status.Refresh(m_hwnd, kFullStatusMask);
+    m_status.Refresh(kFullStatusMask);
     Step("meterbar.rebuild");
     m_meterBar.Rebuild(m_settings);
     if (startup && m_settings.General.PostLoadRefresh > 0) {
@@ -388,7 +393,7 @@ void TodayItemWindow::Reload(bool startup) {
                  nullptr);
     }
     Step("power.start");
-    m_power.Start(m_hwnd);
+    m_power.Start(m_hwnd, m_settings.General.UsePollingForBattery);
 }
 
 void TodayItemWindow::SwitchView(int type) {
@@ -811,6 +816,7 @@ void TodayItemWindow::OnFileChange(LPARAM lp) {
     case SHCNE_DRIVEREMOVED:
     case SHCNE_DRIVEADD:
         Step("cards.refresh");
+        ProcessStatus().UpdateStorageCards();
         if (m_settings.General.RefreshOnStorageCardChange) {
             Reload(false);
         }

@@ -82,6 +82,11 @@ public:
     // What the parts behind the window did last; read by tests and by later parts.
     const PowerThread& Power() const { return m_power; }
     const StatusRefresh& Status() const { return m_status; }
+    StatusRefresh& Status() { return m_status; }
+    TrayIcons& Tray() { return m_trayIcons; }
+    MeterBarWindow& MeterBar() { return m_meterBar; }
+    // The message window, which draws the top-bar shortcut on the task bar.
+    MessageWindow& TopBarHost() { return m_messageWindow; }
     ShortcutRecord* SelectedShortcut() const { return m_selectedShortcut; }
     // Selects a shortcut of the current tab (nullptr clears), scrolls it into
     // view and redraws; a selection made by a tap clears itself after a second.
@@ -182,9 +187,9 @@ private:
     FloatingPanel m_floatingPanel;
     TaskManagerPopup m_taskManager;
     PowerThread m_power;
-    TrayIcons m_trayIcons;
+    TrayIcons m_trayIcons{*this};
     SoftKeys m_softKeys;
-    StatusRefresh m_status;
+    StatusRefresh m_status{*this};
     MeterBarWindow m_meterBar;
     Launcher m_launcher{*this};
     ItemMenus m_menus{*this};

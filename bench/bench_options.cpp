@@ -6,12 +6,22 @@
 //   options_start_ms: ...
 //   peer_sheet_start_ms: ...
 //   options_start_ratio: ... x   (ours / the peer's)
+//
+// The options program marks the steps of its start when NORVANE_OPTIONS_TRACE
+// names a file; the breakdown gives each step's median time since the step
+// before it ("entered" counts from the process's creation), so a slower start
+// shows where the time went:
+//
+//   options_step_entered_ms: ...
+//   options_step_imaging_ms: ...
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -59,6 +69,9 @@ HWND VisiblePage(HWND top) {
     return nullptr;
 }
 
+// The counter's reading when the last TimeStart created its process.
+LONGLONG g_startCounter = 0;
+
 // Starts the program and waits until find() names a page that is painted;
 // milliseconds, or a negative number when it never was.
 double TimeStart(const std::wstring& commandLine, const std::function<HWND()>& findTop) {
@@ -71,6 +84,7 @@ double TimeStart(const std::wstring& commandLine, const std::function<HWND()>& f
     LARGE_INTEGER end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&begin);
+    g_startCounter = begin.QuadPart;
     // Device paths of the program resolve on C:, as on the device.
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\", &startup,
                         &process)) {
@@ -119,6 +133,28 @@ std::wstring ProgramBeside(const wchar_t* relative) {
     return folder + relative;
 }
 
+// The steps the options program wrote (in their order), each as milliseconds
+// since the step before; empty when it wrote none.
+std::vector<std::pair<std::string, double>> ReadSteps(const std::wstring& path) {
+    std::vector<std::pair<std::string, double>> steps;
+    FILE* file = _wfopen(path.c_str(), L"r");
+    if (file == nullptr) {
+        return steps;
+    }
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    LONGLONG previous = g_startCounter;
+    char step[64];
+    long long counter = 0;
+    while (std::fscanf(file, "%63s %lld", step, &counter) == 2) {
+        steps.emplace_back(step, 1000.0 * static_cast<double>(counter - previous) /
+                                     static_cast<double>(frequency.QuadPart));
+        previous = counter;
+    }
+    std::fclose(file);
+    return steps;
+}
+
 } // namespace
 
 int main() {
@@ -126,11 +162,26 @@ int main() {
     const int runs = GetEnvironmentVariableW(L"BENCH_RUNS", nullptr, 0) ? 2 : 7;
     std::vector<double> ours;
     std::vector<double> peer;
+    wchar_t tempFolder[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, tempFolder);
+    wchar_t tracePath[MAX_PATH] = L"";
+    GetTempFileNameW(tempFolder, L"nvo", 0, tracePath);
+    std::vector<std::string> stepOrder;
+    std::map<std::string, std::vector<double>> stepTimes;
     TimeStart(options, [] { return FindWindowW(L"NorvaneOptionsFrame", nullptr); }); // warm the caches
     for (int i = 0; i < runs; ++i) {
+        DeleteFileW(tracePath);
+        SetEnvironmentVariableW(L"NORVANE_OPTIONS_TRACE", tracePath);
         const double ms = TimeStart(options, [] { return FindWindowW(L"NorvaneOptionsFrame", nullptr); });
+        SetEnvironmentVariableW(L"NORVANE_OPTIONS_TRACE", nullptr);
         if (ms >= 0) {
             ours.push_back(ms);
+            for (const auto& [step, stepMs] : ReadSteps(tracePath)) {
+                if (stepTimes.find(step) == stepTimes.end()) {
+                    stepOrder.push_back(step);
+                }
+                stepTimes[step].push_back(stepMs);
+            }
         }
         const double peerMs =
             TimeStart(L"winecfg.exe", [] { return FindWindowW(nullptr, L"Wine configuration"); });
@@ -142,7 +193,11 @@ int main() {
         std::printf("options_start_ms: failed\n");
         return 1;
     }
+    DeleteFileW(tracePath);
     std::printf("options_start_ms: %.1f ms\n", Median(ours));
+    for (const std::string& step : stepOrder) {
+        std::printf("options_step_%s_ms: %.1f ms\n", step.c_str(), Median(stepTimes[step]));
+    }
     if (!peer.empty()) {
         std::printf("peer_sheet_start_ms: %.1f ms\n", Median(peer));
         std::printf("options_start_ratio: %.2f x\n", Median(ours) / Median(peer));

@@ -42,7 +42,7 @@ public:
     virtual void ReportSaveError(const std::wstring& text) {}
     // The meter code keeps a process-wide set of meter kinds in use; it is started
     // afresh whenever the settings path is built.
-    virtual void ResetMeterKindsInUse() {}
+    virtual void ResetMeterKindsInUse();
     // Loads a shortcut's icon while the settings load (the image code overrides it).
     virtual void LoadShortcutIcon(ShortcutRecord& shortcut, const Settings& settings) {}
 

@@ -23,17 +23,17 @@ std::unique_ptr<ShortcutRecord> ShortcutRecord::CloneStored() const {
 
 void ShortcutRecord::SetTarget(std::wstring_view target) {
     m_target.assign(target);
-    m_icon.reset();
+    DropIcon();
 }
 
 void ShortcutRecord::SetAdditionalTarget(std::wstring_view additionalTarget) {
     m_additionalTarget.assign(additionalTarget);
-    m_icon.reset();
+    DropIcon();
 }
 
 void ShortcutRecord::SetBitmapIcon(std::wstring_view bitmapIcon) {
     m_bitmapIcon.assign(bitmapIcon);
-    m_icon.reset();
+    DropIcon();
 }
 
 void ShortcutRecord::SetToolTipTitle(std::wstring_view title) {

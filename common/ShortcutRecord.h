@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CachedIcon.h"
+#include "MeterDefinition.h"
 #include "PropertyList.h"
 #include "SettingsFile.h"
 
@@ -63,7 +64,15 @@ public:
 
     CachedIcon* Icon() const { return m_icon.get(); }
     void SetIcon(std::unique_ptr<CachedIcon> icon) { m_icon = std::move(icon); }
-    void DropIcon() { m_icon.reset(); }
+    // Drops the picture and the meter, which both follow the target and size.
+    void DropIcon() {
+        m_icon.reset();
+        m_meter.reset();
+    }
+
+    // A meter shortcut's definition at its icon size, loaded with its icon.
+    MeterDefinition* Meter() const { return m_meter.get(); }
+    void SetMeter(std::unique_ptr<MeterDefinition> meter) { m_meter = std::move(meter); }
 
 private:
     std::wstring m_target;
@@ -78,6 +87,7 @@ private:
     int m_captionEnabled = 1;
     bool m_inSpecialTab = false;
     std::unique_ptr<CachedIcon> m_icon;
+    std::unique_ptr<MeterDefinition> m_meter;
 };
 
 } // namespace norvane

@@ -1,6 +1,7 @@
 // The device's open and save dialogs.
 #include "CeFileDialog.h"
 
+#include "CeFiles.h"
 #include "CeMenuBar.h"
 #include "CeMessageBox.h"
 #include "CeShell.h"
@@ -88,7 +89,7 @@ void Fill(HWND dialog, DialogState& state) {
     std::vector<std::wstring> folders;
     std::vector<std::wstring> files;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((state.folder + L"*").c_str(), &found);
+    HANDLE search = CeFindFirstFile((state.folder + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const std::wstring name = found.cFileName;
@@ -100,7 +101,7 @@ void Fill(HWND dialog, DialogState& state) {
             } else if (Matches(name, state.filters[static_cast<std::size_t>(state.filter)].pattern)) {
                 files.push_back(name);
             }
-        } while (FindNextFileW(search, &found));
+        } while (CeFindNextFile(search, &found));
         FindClose(search);
     }
     auto byName = [](const std::wstring& a, const std::wstring& b) {

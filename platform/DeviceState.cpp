@@ -92,12 +92,55 @@ std::wstring ServicesWindowClassName() {
     return WithSuffix(device::kServicesWindowClass);
 }
 
+namespace {
+
+// The state key stays open between reads: the status calls read it every few
+// seconds, and opening a key costs as much again as reading a value. It is
+// opened anew when the key's path changes or the key went away meanwhile.
+class StateKeyReader {
+public:
+    LONG Read(const wchar_t* name, DWORD flags, void* data, DWORD size) {
+        std::lock_guard<std::mutex> guard(m_lock);
+        const std::wstring path = DeviceStateKey();
+        if (path != m_path || !m_key) {
+            Reopen(path);
+        }
+        LONG rc = Query(name, flags, data, size);
+        if (rc == ERROR_KEY_DELETED || rc == ERROR_INVALID_HANDLE || (rc == ERROR_FILE_NOT_FOUND && !m_key)) {
+            Reopen(path);
+            rc = Query(name, flags, data, size);
+        }
+        return rc;
+    }
+
+private:
+    void Reopen(const std::wstring& path) {
+        m_key.Reset();
+        m_path = path;
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, m_key.Put());
+    }
+    LONG Query(const wchar_t* name, DWORD flags, void* data, DWORD size) {
+        if (!m_key) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        return RegGetValueW(m_key.Get(), nullptr, name, flags, nullptr, data, &size);
+    }
+
+    std::mutex m_lock;
+    std::wstring m_path;
+    UniqueRegKey m_key;
+};
+
+StateKeyReader& TheStateKeyReader() {
+    static StateKeyReader reader;
+    return reader;
+}
+
+} // namespace
+
 DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
     DWORD value = 0;
-    DWORD size = sizeof value;
-    DWORD type = 0;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, DeviceStateKey().c_str(), name, RRF_RT_REG_DWORD, &type, &value,
-                     &size) != ERROR_SUCCESS) {
+    if (TheStateKeyReader().Read(name, RRF_RT_REG_DWORD, &value, sizeof value) != ERROR_SUCCESS) {
         return fallback;
     }
     return value;
@@ -105,9 +148,7 @@ DWORD ReadStateDword(const wchar_t* name, DWORD fallback) {
 
 ULONGLONG ReadStateQword(const wchar_t* name, ULONGLONG fallback) {
     ULONGLONG value = 0;
-    DWORD size = sizeof value;
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, DeviceStateKey().c_str(), name, RRF_RT_REG_QWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS) {
+    if (TheStateKeyReader().Read(name, RRF_RT_REG_QWORD, &value, sizeof value) != ERROR_SUCCESS) {
         return fallback;
     }
     return value;

@@ -31,6 +31,21 @@ struct Picture {
     std::vector<BYTE> pixels;
 };
 
+// The decoder for the picture's first bytes (JPEG, PNG, GIF, BMP), or null.
+// Naming it directly spares WIC's search, which creates every installed
+// decoder in turn to ask it; that search is most of a small picture's time.
+const CLSID* DecoderFor(const BYTE* bytes, UINT size) {
+    if (size >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF)
+        return &CLSID_WICJpegDecoder;
+    if (size >= 8 && std::memcmp(bytes, "\x89PNG\r\n\x1a\n", 8) == 0)
+        return &CLSID_WICPngDecoder;
+    if (size >= 6 && (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0))
+        return &CLSID_WICGifDecoder;
+    if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+        return &CLSID_WICBmpDecoder;
+    return nullptr;
+}
+
 GUID RawFormatOf(const GUID& container) {
     if (IsEqualGUID(container, GUID_ContainerFormatPng))
         return ImageFormatPNG;
@@ -300,7 +315,7 @@ public:
             return E_INVALIDARG;
         ComPtr<IWICBitmapDecoder> decoder;
         HRESULT hr = m_wic->CreateDecoderFromFilename(filename, nullptr, GENERIC_READ,
-                                                     WICDecodeMetadataCacheOnDemand, decoder.Put());
+                                                      WICDecodeMetadataCacheOnDemand, decoder.Put());
         if (FAILED(hr))
             return hr;
         return Finish(decoder.Get(), image);
@@ -390,8 +405,19 @@ private:
         if (FAILED(hr))
             return hr;
         ComPtr<IWICBitmapDecoder> decoder;
+        if (const CLSID* known = DecoderFor(static_cast<const BYTE*>(buffer), size)) {
+            if (SUCCEEDED(CoCreateInstance(*known, nullptr, CLSCTX_INPROC_SERVER, IID_IWICBitmapDecoder,
+                                           reinterpret_cast<void**>(decoder.Put()))) &&
+                SUCCEEDED(decoder->Initialize(stream.Get(), WICDecodeMetadataCacheOnDemand))) {
+                return Finish(decoder.Get(), image);
+            }
+            // Not what its first bytes said: let WIC find the decoder.
+            decoder.Reset();
+            const LARGE_INTEGER start{};
+            stream->Seek(start, STREAM_SEEK_SET, nullptr);
+        }
         hr = m_wic->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                           decoder.Put());
+                                            decoder.Put());
         if (FAILED(hr))
             return hr;
         return Finish(decoder.Get(), image);

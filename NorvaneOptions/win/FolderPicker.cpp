@@ -2,6 +2,7 @@
 #include "FolderPicker.h"
 
 #include "Aygshell.h"
+#include "CeFiles.h"
 #include "CeMenuBar.h"
 #include "DisplayScale.h"
 #include "OptionsApp.h"
@@ -15,7 +16,7 @@ namespace norvane::options {
 std::vector<std::wstring> SubFolders(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((WithTrailingBackslash(folder) + L"*").c_str(), &found);
+    HANDLE search = CeFindFirstFile((WithTrailingBackslash(folder) + L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return names;
     }
@@ -24,7 +25,7 @@ std::vector<std::wstring> SubFolders(const std::wstring& folder) {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..") {
             names.push_back(name);
         }
-    } while (FindNextFileW(search, &found));
+    } while (CeFindNextFile(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return lstrcmpiW(a.c_str(), b.c_str()) < 0;

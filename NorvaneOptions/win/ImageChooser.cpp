@@ -3,6 +3,7 @@
 
 #include "Aygshell.h"
 #include "BuiltinImage.h"
+#include "CeFiles.h"
 #include "CeMenuBar.h"
 #include "DisplayScale.h"
 #include "FolderPicker.h"
@@ -113,7 +114,7 @@ std::vector<ImageEntry> CollectImages(const std::wstring& folder, ImageMode mode
     const std::wstring base = WithTrailingBackslash(folder);
     const int largest = LargestImage(mode);
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((base + L"*").c_str(), &found);
+    HANDLE search = CeFindFirstFile((base + L"*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return entries;
     }
@@ -122,7 +123,7 @@ std::vector<ImageEntry> CollectImages(const std::wstring& folder, ImageMode mode
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             names.push_back(found.cFileName);
         }
-    } while (FindNextFileW(search, &found));
+    } while (CeFindNextFile(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return lstrcmpiW(a.c_str(), b.c_str()) < 0;

@@ -6,6 +6,7 @@
 #include "CePower.h"
 #include "OptionsApp.h"
 #include "SettingsFile.h"
+#include "StartTrace.h"
 
 #include <commctrl.h>
 
@@ -178,13 +179,18 @@ void OptionsFrame::BuildSheet() {
     }
     const int initialTab = m_showTab != -1 ? m_showTab : static_cast<int>(current);
     m_sheet = std::make_unique<OptionsSheet>(m_app, *this, initialTab);
+    TraceStep("settings");
     if (m_sheet->Create(m_hwnd) == nullptr) {
         m_sheet.reset();
     } else {
         LayoutSheet();
     }
+    TraceStep("sheet");
     ShowWindow(m_hwnd, m_showCommand);
+    TraceStep("shown");
     UpdateWindow(m_hwnd);
+    TraceStep("painted");
+    TraceFlush();
     if (m_sheet) {
         SetFocus(m_sheet->Handle());
     }
@@ -206,6 +212,7 @@ void OptionsFrame::SheetReady(HWND sheet) {
     if (SHCreateMenuBar(&bar)) {
         m_menuBar = bar.hwndMB;
     }
+    TraceStep("menu_bar");
 }
 
 void OptionsFrame::LayoutSheet() {
@@ -214,10 +221,15 @@ void OptionsFrame::LayoutSheet() {
     }
     RECT client;
     GetClientRect(m_hwnd, &client);
-    // The frame ends where the soft keys begin, so the sheet fills it.
+    RECT before;
+    GetWindowRect(m_sheet->Handle(), &before);
+    // The frame ends where the soft keys begin, so the sheet fills it. A new
+    // size lays the sheet out from its WM_SIZE; the same size needs it here.
     SetWindowPos(m_sheet->Handle(), nullptr, 0, 0, client.right, client.bottom,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    m_sheet->Layout();
+    if (before.right - before.left == client.right && before.bottom - before.top == client.bottom) {
+        m_sheet->Layout();
+    }
 }
 
 bool OptionsFrame::PreTranslate(MSG& msg) {

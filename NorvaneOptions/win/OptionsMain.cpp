@@ -8,6 +8,7 @@
 #include "OptionsCommandLine.h"
 #include "OptionsFrame.h"
 #include "SingleEdits.h"
+#include "StartTrace.h"
 #include "Win32SettingsEnvironment.h"
 
 #include <commctrl.h>
@@ -35,6 +36,7 @@ int RunFrame(OptionsApp& app, int showTab, int show) {
     if (!frame.Create(show)) {
         return 1;
     }
+    TraceStep("frame");
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!frame.PreTranslate(msg)) {
@@ -48,16 +50,20 @@ int RunFrame(OptionsApp& app, int showTab, int show) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show) {
+    TraceStep("entered");
     // COM and the imaging factory for the whole run.
     ImagingService imaging;
+    TraceStep("imaging");
     const int dpi = ScreenDpiX();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    TraceStep("controls");
 
     Win32SettingsEnvironment& environment = PlatformWin32SettingsEnvironment();
     OptionsApp app(instance, environment);
     app.Strings().LoadLanguageModuleFrom(DataFolder(environment));
+    TraceStep("language");
 
     DWORD trueVgaOptions = 0;
     const bool read = app.ReadDword(names::kTrueVgaOptionsValue, trueVgaOptions);
@@ -65,7 +71,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int show)
 
     // One frame per device: a second start brings the first forward and ends.
     if (HWND running = FindWindowW(names::kFrameClass, app.Title().c_str())) {
-        SetForegroundWindow(running);
+        // With a dialog of the frame open, that dialog comes forward: the frame
+        // itself takes no input until the dialog is closed.
+        SetForegroundWindow(GetLastActivePopup(running));
         return 0;
     }
 

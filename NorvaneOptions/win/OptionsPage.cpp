@@ -11,6 +11,7 @@
 #include "ImageDraw.h"
 #include "OptionsApp.h"
 #include "Pictures.h"
+#include "StartTrace.h"
 #include "TargetBrowser.h"
 
 #include <commctrl.h>
@@ -110,9 +111,12 @@ void OptionsPage::OnInit() {
     column.mask = LVCF_WIDTH;
     column.cx = 100;
     ListView_InsertColumn(list, 0, &column);
+    TraceStep("page_controls");
     LoadJpegResource(App().Instance(), App().HiResDisplay() ? IDJ_LOGO : IDJ_LOGO_SMALL, m_picture);
+    TraceStep("logo");
     SendMessageW(groups, CB_SETCURSEL, 0, 0);
     SelectGroup(0);
+    TraceStep("page_filled");
 }
 
 void OptionsPage::OnResize(int width, int height) {
@@ -173,6 +177,7 @@ void OptionsPage::SelectGroup(int group) {
         return;
     }
     SetDescription(App().Text(IDS_SELECT_OPTION));
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (std::size_t i = 0; i < m_options.size(); ++i) {
         const std::wstring title = OptionTitle(App().Text(m_options[i].textId));
         LVITEMW item{};
@@ -181,6 +186,7 @@ void OptionsPage::SelectGroup(int group) {
         item.pszText = const_cast<wchar_t*>(title.c_str());
         ListView_InsertItem(list, &item);
     }
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     FitListColumn();
 }
 

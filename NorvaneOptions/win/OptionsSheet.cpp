@@ -5,6 +5,7 @@
 #include "OptionsApp.h"
 #include "OptionsPage.h"
 #include "ShortcutsPage.h"
+#include "StartTrace.h"
 #include "TabsPage.h"
 
 #include <commctrl.h>
@@ -62,8 +63,10 @@ INT_PTR CALLBACK PageBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPA
             return FALSE;
         }
         self->m_hwnd = hwnd;
+        TraceStep("page_created");
         self->m_anchors.Capture(hwnd,
                                 PrepareDialog(hwnd, self->App(), self->m_landscapeId, self->m_fonts, 0));
+        TraceStep("page_prepared");
         self->OnInit();
         return TRUE;
     }
@@ -141,7 +144,7 @@ HWND OptionsSheet::Create(HWND frame) {
         return nullptr;
     }
     m_hwnd = reinterpret_cast<HWND>(created);
-    Layout();
+    // Laid out when the frame gives the sheet its size (LayoutSheet).
     return m_hwnd;
 }
 
@@ -174,6 +177,7 @@ int CALLBACK OptionsSheet::SheetCallback(HWND hwnd, UINT message, LPARAM lParam)
 }
 
 void OptionsSheet::OnInitialized(HWND sheet) {
+    TraceStep("sheet_dialog");
     m_hwnd = sheet;
     for (int id : kSheetButtons) {
         if (HWND button = GetDlgItem(sheet, id)) {

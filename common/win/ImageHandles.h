@@ -21,6 +21,8 @@ struct IconDeleter {
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDeleter>;
+using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 
 // An icon that several holders may share (the icon of an unchanged file, kept
 // by the icon cache and by every shortcut that shows it); destroyed with its

@@ -73,13 +73,11 @@ bool LaunchThemePackage(const std::wstring& target, const LaunchHooks& hooks) {
 bool LaunchMeter(const std::wstring& meterPath, HWND owner, const Settings* settings,
                  const LaunchHooks& hooks) {
     const int meterTap = settings ? settings->General.MeterTap : 0;
-    if (meterTap == 0) {
-        if (!hooks.showStatusDialog) {
-            return false;
-        }
+    if (meterTap == 0 && hooks.showStatusDialog) {
         hooks.showStatusDialog(owner);
         return true;
     }
+    // Without a status dialog the tap opens the meter's page or folder.
     const unsigned kinds = hooks.meterKinds ? hooks.meterKinds(meterPath) : 0;
     if (kinds & kBatteryKinds) {
         return OpenControlPanelApplet({L"cplmain.cpl", kPowerApplet}, hooks);

@@ -5,6 +5,7 @@
 
 #include "DisplayScale.h"
 #include "ImageLoader.h"
+#include "MeterImages.h"
 #include "PlatformServices.h"
 #include "Settings.h"
 #include "ShortcutRecord.h"
@@ -107,6 +108,15 @@ void Win32SettingsEnvironment::ReportSaveError(const std::wstring& text) {
 }
 
 void Win32SettingsEnvironment::LoadShortcutIcon(ShortcutRecord& shortcut, const Settings& settings) {
+    const bool meter = KindOf(shortcut) == TargetKind::Meter;
+    if (meter && !shortcut.Meter()) {
+        // The meter's definition comes with its picture: both follow the
+        // shortcut's size, and the picture is the definition's meter image.
+        const int size =
+            MeterIconSize(shortcut.LargeIcon(), HiResDisplay(), TrueVga(), shortcut.InSpecialTab());
+        shortcut.SetMeter(LoadMeterDefinition(std::wstring(TargetArgument(shortcut.AdditionalTarget())), size,
+                                              &shortcut, &settings));
+    }
     if (LoadedShortcutIcon(shortcut)) {
         return;
     }
@@ -122,6 +132,13 @@ void Win32SettingsEnvironment::LoadShortcutIcon(ShortcutRecord& shortcut, const 
     TargetIconServices target;
     target.systemIcon = m_iconServices.systemIcon;
     target.meterImage = m_meterImage;
+    if (!target.meterImage && meter) {
+        target.meterImage = [&shortcut](const std::wstring&, int size, Bitmap32& image) {
+            const MeterDefinition* definition = shortcut.Meter();
+            return definition && definition->Size == size && !definition->MeterImagePath.empty() &&
+                   LoadImageFile(image, definition->MeterImagePath);
+        };
+    }
     target.resourceModule = m_iconResourceModule ? m_iconResourceModule : ThisModule();
     target.theme.additionalImagesPath = settings.General.AdditionalImagesPath;
     target.theme.resourceModule = target.resourceModule;

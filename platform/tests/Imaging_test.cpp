@@ -165,11 +165,19 @@ TEST_F(ImagingTest, UnreadableInputFailsWithoutAnImage) {
     IImage* image = reinterpret_cast<IImage*>(1);
     EXPECT_TRUE(FAILED(m_factory->CreateImageFromFile(FixturePath("missing.png").c_str(), &image)));
     EXPECT_EQ(image, nullptr);
-    const BYTE garbage[] = {0x89, 'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8};
-    image = reinterpret_cast<IImage*>(1);
-    EXPECT_TRUE(
-        FAILED(m_factory->CreateImageFromBuffer(garbage, sizeof garbage, BufferDisposalFlagNone, &image)));
-    EXPECT_EQ(image, nullptr);
+    // Each kind's first bytes followed by nothing it can read.
+    const std::vector<std::vector<BYTE>> garbage = {{0x89, 'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8},
+                                                    {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 9, 9},
+                                                    {0xFF, 0xD8, 0xFF, 0xE0, 0, 0},
+                                                    {'G', 'I', 'F', '8', '9', 'a', 1},
+                                                    {'B', 'M', 0, 0, 0},
+                                                    {1, 2, 3}};
+    for (const std::vector<BYTE>& bytes : garbage) {
+        image = reinterpret_cast<IImage*>(1);
+        EXPECT_TRUE(FAILED(m_factory->CreateImageFromBuffer(bytes.data(), static_cast<UINT>(bytes.size()),
+                                                            BufferDisposalFlagNone, &image)));
+        EXPECT_EQ(image, nullptr);
+    }
     IUnknown* unknown = nullptr;
     EXPECT_EQ(m_factory->QueryInterface(IID_IImagingFactory, reinterpret_cast<void**>(&unknown)), S_OK);
     unknown->Release();
@@ -268,6 +276,15 @@ TEST_F(ImagingTest, AJpegWrittenThroughTheSinkReadsBackCloseToThePicture) {
         ASSERT_EQ(read.Width, width);
         ASSERT_EQ(read.Height, height);
         std::vector<DWORD> got = DrawInto32(image, width, height, true);
+        image->Release();
+        // The same bytes from memory (its decoder named by the first bytes) read the same.
+        std::vector<BYTE> bytes = ReadAll(path);
+        ASSERT_EQ(m_factory->CreateImageFromBuffer(bytes.data(), static_cast<UINT>(bytes.size()),
+                                                   BufferDisposalFlagNone, &image),
+                  S_OK);
+        ASSERT_EQ(image->GetImageInfo(&read), S_OK);
+        EXPECT_TRUE(IsEqualGUID(read.RawDataFormat, ImageFormatJPEG));
+        EXPECT_EQ(DrawInto32(image, width, height, true), got);
         image->Release();
         double squares = 0;
         for (size_t i = 0; i < got.size(); ++i)

@@ -205,6 +205,14 @@ TEST(ShortcutLaunch, MeterTapOpensTheDialogOrThePageOfItsKind) {
         EXPECT_TRUE(LaunchShortcut(*shortcut, nullptr, &settings, recorder.Hooks()));
         EXPECT_EQ(Joined(recorder.calls), c.expected) << Utf16ToUtf8(c.meter) << " " << c.meterTap;
     }
+    // Until there is a status dialog, MeterTap 0 opens the page or folder too.
+    Settings settings;
+    Recorder recorder;
+    LaunchHooks hooks = recorder.Hooks();
+    hooks.showStatusDialog = nullptr;
+    auto battery = MakeShortcut(L"b", L"meter:\\Windows\\meters\\battery.ini");
+    EXPECT_TRUE(LaunchShortcut(*battery, nullptr, &settings, hooks));
+    EXPECT_EQ(Joined(recorder.calls), L"process \\Windows\\powerg.exe|\n");
 }
 
 TEST(ShortcutLaunch, MissingCapabilitiesAndFailingHooksStartNothing) {
