@@ -78,6 +78,15 @@ public:
     void SetMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
     using FileHandler = std::function<bool(HWND owner, const FileRequest& request, std::wstring& path)>;
     void SetFileHandler(FileHandler handler) { m_fileHandler = std::move(handler); }
+    // Tests answer the shortcut editor's dialogs themselves: the script sees
+    // each dialog when it is ready (its template id) and may post its answer.
+    using DialogScript = std::function<void(HWND dialog, int templateId)>;
+    void SetDialogScript(DialogScript script) { m_dialogScript = std::move(script); }
+    void DialogReady(HWND dialog, int templateId) const {
+        if (m_dialogScript) {
+            m_dialogScript(dialog, templateId);
+        }
+    }
     // The platform's open or save dialog; false when the user cancels.
     bool ChooseFile(HWND owner, const FileRequest& request, std::wstring& path) const;
 
@@ -126,6 +135,7 @@ private:
     StringLookup m_strings;
     MessageHandler m_messageHandler;
     FileHandler m_fileHandler;
+    DialogScript m_dialogScript;
     std::function<void()> m_broadcastHandler;
     bool m_trueVgaScaling = false;
     bool m_hiResDisplay = false;

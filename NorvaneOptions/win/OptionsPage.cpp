@@ -296,7 +296,7 @@ void OptionsPage::OnBrowse() {
         TargetBrowserSetup setup;
         setup.programsOnly = true;
         std::vector<ChosenTarget> chosen;
-        if (BrowseTargets(App(), owner, setup, chosen) && !chosen.empty()) {
+        if (BrowseTargets(App(), Working(), owner, setup, chosen) && !chosen.empty()) {
             WriteText(*option, Working(), chosen.front().path);
             SetDlgItemTextW(m_hwnd, IDC_OPTION_TEXT, chosen.front().path.c_str());
         }

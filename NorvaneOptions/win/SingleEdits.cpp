@@ -2,10 +2,12 @@
 #include "SingleEdits.h"
 
 #include "Aygshell.h"
+#include "AdditionalProperties.h"
 #include "ExceptionsDialog.h"
 #include "ImageChooser.h"
 #include "OptionsApp.h"
 #include "Settings.h"
+#include "ShortcutAdding.h"
 #include "Win32Handles.h"
 
 namespace norvane::options {
@@ -67,6 +69,74 @@ EditOutcome EditExceptions(OptionsApp& app, HWND owner) {
     return SaveAndBroadcast(app, settings, owner);
 }
 
+// The shortcut a switch names, or null.
+ShortcutRecord* ShortcutAt(Settings& settings, const StartCommand& command) {
+    TabRecord* tab = command.hasIndices ? TabAtSwitchIndex(settings, command.tab) : nullptr;
+    if (tab == nullptr || command.shortcut < 0 ||
+        command.shortcut >= static_cast<int>(tab->Shortcuts.size())) {
+        return nullptr;
+    }
+    return tab->Shortcuts[static_cast<std::size_t>(command.shortcut)].get();
+}
+
+EditOutcome AddShortcuts(OptionsApp& app, const StartCommand& command, HWND owner) {
+    Settings settings(app.Environment());
+    settings.SkipIcons = true;
+    app.LoadSettings(settings);
+    SHSipPreference(owner, SIP_DOWN);
+    TargetBrowserSetup setup;
+    setup.multipleSelection = true;
+    std::vector<ChosenTarget> chosen;
+    if (!BrowseTargets(app, settings, owner, setup, chosen)) {
+        return EditOutcome::NothingDone;
+    }
+    // Only ordinary tabs take shortcuts this way; another index adds nothing,
+    // but the record is still saved.
+    const int ordinary = static_cast<int>(settings.Tabs().size());
+    if (command.tab >= 0 && command.tab < ordinary) {
+        AddRequest request;
+        request.tab = settings.Tabs()[static_cast<std::size_t>(command.tab)].get();
+        request.largeIcons = settings.General.DefaultLargeIcons;
+        request.fullScreenPhone = true;
+        AddChosenTargets(app, settings, request, chosen, owner);
+    }
+    return SaveAndBroadcast(app, settings, owner);
+}
+
+EditOutcome ChangeShortcutTarget(OptionsApp& app, const StartCommand& command, HWND owner) {
+    Settings settings(app.Environment());
+    settings.SkipIcons = true;
+    app.LoadSettings(settings);
+    ShortcutRecord* shortcut = ShortcutAt(settings, command);
+    if (shortcut == nullptr) {
+        return EditOutcome::NothingDone;
+    }
+    SHSipPreference(owner, SIP_DOWN);
+    std::vector<ChosenTarget> chosen;
+    if (!BrowseTargets(app, settings, owner, TargetBrowserSetup{}, chosen)) {
+        return EditOutcome::NothingDone;
+    }
+    if (!chosen.empty()) {
+        ChangeTarget(app, *shortcut, chosen.front(), owner);
+    }
+    return SaveAndBroadcast(app, settings, owner);
+}
+
+EditOutcome EditAdditionalProperties(OptionsApp& app, const StartCommand& command, HWND owner) {
+    Settings settings(app.Environment());
+    settings.SkipIcons = true;
+    app.LoadSettings(settings);
+    ShortcutRecord* shortcut = ShortcutAt(settings, command);
+    if (shortcut == nullptr) {
+        return EditOutcome::NothingDone;
+    }
+    AdditionalPropertiesDialog dialog(app, settings, *shortcut);
+    if (!dialog.Run(owner)) {
+        return EditOutcome::NothingDone;
+    }
+    return SaveAndBroadcast(app, settings, owner);
+}
+
 } // namespace
 
 TabRecord* TabAtSwitchIndex(Settings& settings, int index) {
@@ -87,11 +157,11 @@ EditOutcome RunSingleEdit(OptionsApp& app, const StartCommand& command, HWND own
     case StartAction::TaskManagerExceptions:
         return EditExceptions(app, owner);
     case StartAction::Select:
+        return AddShortcuts(app, command, owner);
     case StartAction::Target:
+        return ChangeShortcutTarget(app, command, owner);
     case StartAction::Additional:
-        // The shortcut editor brings these; until then say so and write nothing.
-        app.Message(owner, IDS_EDITOR_MISSING, MB_OK | MB_ICONINFORMATION);
-        return EditOutcome::NothingDone;
+        return EditAdditionalProperties(app, command, owner);
     case StartAction::Theme:
         InstallPendingTheme(app);
         return EditOutcome::NothingDone;

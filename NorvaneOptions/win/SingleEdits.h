@@ -1,7 +1,7 @@
 // The start-up switches that make one focused edit without the frame: the
 // image of a tab or shortcut, the task-manager exceptions, the Today theme
-// installation, and the shortcut editor's switches (adding shortcuts, a
-// target, additional properties), which wait for that editor. Each builds a
+// installation, and the shortcut switches (adding shortcuts to a tab, a
+// shortcut's target, its additional properties). Each builds a
 // settings record of its own, edits it and, unless the user cancelled, saves it
 // and tells the item.
 #pragma once
@@ -23,7 +23,7 @@ class OptionsApp;
 
 // What a single-edit switch ended with.
 enum class EditOutcome {
-    NothingDone, // a bad index, no colon, Cancel, or the editor is not there
+    NothingDone, // a bad index, no colon, or Cancel
     Saved,       // written and broadcast
     SaveFailed,  // the dialog ended with OK but the file could not be written
 };

@@ -175,6 +175,37 @@ def controls():
     return found
 
 
+def list_rows(control_id):
+    """The rows of a list view or box: (text, flags, rect), from dialog controls --raw."""
+    hwnd = None
+    rows = []
+    for line in ctl('dialog', 'controls', '--raw').splitlines():
+        f = line.split('|')
+        if f[0] == 'control' and int(f[3]) == control_id and ('visible' in f[5].split(',') or hwnd is None):
+            hwnd = int(f[1])
+            rows = []
+        elif f[0] == 'item' and hwnd is not None and int(f[1]) == hwnd:
+            rows.append(('|'.join(f[8:]), set(f[3].split(',')), tuple(int(v) for v in f[4:8])))
+    return rows
+
+
+def add_through_browser(mode, entry):
+    """"Add..." on the Shortcuts page: the browser's mode, one entry, Select."""
+    ctl('dialog', 'tap', '1013')
+    wait_dialog()
+    ctl('dialog', 'controls', '--wait')
+    if mode != 'Files':
+        ctl('dialog', 'tab', mode)
+    ctl('dialog', 'choose', '1009', entry)
+    ctl('dialog', 'tap', '1003')
+
+
+def shortcuts_of(section):
+    keys = settings_sections(read_settings_text(settings_path())).get(section, {})
+    return [(keys.get(f'Shortcut{i}'), keys.get(f'ShortcutAdditional{i}', ''), keys.get(f'SpecialProperties{i}', ''))
+            for i in range(1, 40) if f'Shortcut{i}' in keys]
+
+
 def to_today():
     for _ in range(6):
         if frames():
@@ -332,7 +363,7 @@ def case_second_start_brings_the_first_forward():
 
 def case_switches_end_to_end():
     """The launcher's switches open their editors: exceptions, a tab's image,
-    and the shortcut editor's switches write nothing."""
+    and the target browser of "/select:", which writes nothing when cancelled."""
     install_settings(extra='[TaskManagerExceptions]\nNotes=1\nCalculator=4\n')
     start_options('/taskmanagerexceptions')
     wait_dialog('Norvane Task Manager Exceptions')
@@ -355,18 +386,89 @@ def case_switches_end_to_end():
          'the second tab\'s image saved')
     wait_gone()
 
+    # The target browser of "/select:", cancelled: nothing is written.
     before = settings_path().read_bytes()
     start_options('/select:0')
-    ctl('dialog', '--wait')
-    ctl('dialog', 'press', 'OK')
+    wait_dialog()
+    ctl('dialog', 'controls', '--wait')
+    ctl('dialog', 'tap', '1002')
     wait_gone()
-    expect(settings_path().read_bytes() == before, '/select: writes nothing until the shortcut editor exists')
+    expect(settings_path().read_bytes() == before, 'a cancelled /select: writes nothing')
 
 
 def wait_gone(timeout=15):
     def gone():
         return not any(w['pid'] for w in state()['windows'] if w['cls'] in ('#32770', FRAME))
     poll(gone, 'the options program to end', timeout=timeout)
+
+
+def case_shortcut_editor_end_to_end():
+    """A user sets up a tab through the Shortcuts page: a program, a control-panel
+    applet and a jump-to-tab shortcut through "Add..."; one moved to another tab
+    with the row's menu, one removed; Save. Then "/select:" adds a shortcut and
+    "/target:" with No to the question resets its properties."""
+    install_settings()
+    open_from_settings_button()
+    ctl('dialog', 'tab', 'Shortcuts')
+    ctl('dialog', 'choose', '1000', 'Tools')
+    step('add a program')
+    add_through_browser('Files', 'Contacts.lnk')
+    wait_frame()
+    step('add an applet')
+    add_through_browser('Cpl Applets', 'Power')
+    wait_frame()
+    step('add a jump to tab')
+    add_through_browser('Special', 'Jump To Tab')
+    wait_dialog()
+    ctl('dialog', 'controls', '--wait')
+    ctl('dialog', 'choose', '1038', 'Games')
+    ctl('dialog', 'press', 'OK')
+    wait_frame()
+    rows = [r[0] for r in list_rows(1001)]
+    expect(len(rows) == 4 and rows[1].endswith('Contacts.lnk') and rows[2] == 'Power' and rows[3] == 'Jump To Tab',
+           f'the four rows of Tools: {rows}')
+    step('move the program to Games')
+    text, _, rect = list_rows(1001)[1]
+    ctl('hold', (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
+    ctl('menu', 'choose', 'Move Shortcut To...', 'Games')
+    poll(lambda: len(list_rows(1001)) == 3 or None, 'the moved row to leave Tools')
+    step('remove the first')
+    ctl('dialog', 'choose', '1001', '#0')
+    ctl('dialog', 'tap', '1014')
+    wait_dialog()
+    ctl('dialog', 'press', 'Yes')
+    wait_frame()
+    soft_key('left')
+    wait_closed()
+    tools = shortcuts_of('Tab2')
+    games = shortcuts_of('Tab3')
+    expect(tools and tools[0][0] == 'Power' and tools[0][1].startswith('cpl:') and tools[0][1].endswith('|3'),
+           f'Tools starts with the applet: {tools}')
+    expect(len(tools) == 2 and tools[1][1] == 'special:jumptotab' and 'uniquetabid~#~3' in tools[1][2],
+           f'Tools: the applet and the jump to Games: {tools}')
+    expect(len(games) == 2 and games[1][0].endswith('Contacts.lnk'), f'Games gained the program: {games}')
+
+    step('/select:0 adds a rotation')
+    start_options('/select:0')
+    wait_dialog()
+    ctl('dialog', 'controls', '--wait')
+    ctl('dialog', 'tab', 'Special')
+    ctl('dialog', 'choose', '1009', 'Rotate')
+    ctl('dialog', 'tap', '1003')
+    wait_gone()
+    apps = shortcuts_of('Tab1')
+    expect(len(apps) == 3 and apps[2][1] == 'special:rotate' and 'mode~#~' in apps[2][2],
+           f'Apps gained the rotation with its defaults: {apps}')
+    step('/target:0:2 with No')
+    start_options('/target:0:2')
+    wait_dialog()
+    ctl('dialog', 'controls', '--wait')
+    ctl('dialog', 'tap', '1005')  # This Dir
+    wait_dialog()
+    ctl('dialog', 'press', 'No')
+    wait_gone()
+    apps = shortcuts_of('Tab1')
+    expect(apps[2][1].startswith('folder:') and apps[2][2] == '', f'a folder without properties now: {apps[2]}')
 
 
 def case_theme_runs_the_installer():

@@ -102,6 +102,18 @@ protected:
                 return answer;
             });
         m_app.SetBroadcastHandler([this] { ++m_broadcasts; });
+        // The shortcut editor's dialogs: each takes the next scripted answer;
+        // without one it is cancelled, so that no test waits on a person.
+        m_app.SetDialogScript([this](HWND dialog, int templateId) {
+            m_dialogsShown.push_back(templateId);
+            if (m_dialogAnswers.empty()) {
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            auto answer = std::move(m_dialogAnswers.front());
+            m_dialogAnswers.pop_front();
+            answer(dialog, templateId);
+        });
         m_app.SetFileHandler([this](HWND, const FileRequest& request, std::wstring& path) {
             m_fileRequests.push_back(request);
             if (m_paths.empty()) {
@@ -154,6 +166,8 @@ protected:
     std::deque<std::wstring> m_paths;
     std::vector<FileRequest> m_fileRequests;
     int m_broadcasts = 0; // "NorvaneSettingsChanged" posts
+    std::deque<std::function<void(HWND, int)>> m_dialogAnswers;
+    std::vector<int> m_dialogsShown; // template ids, in order
 };
 
 // The item's DLL, copied beside the test program (for the built-in pictures).

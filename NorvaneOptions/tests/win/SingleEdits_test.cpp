@@ -18,8 +18,9 @@ class SingleEditsTest : public OptionsTest {};
 TEST_F(SingleEditsTest, SwitchesThatNameNothingWriteNothing) {
     WriteSettings(kThreeTabs);
     const std::string before = SettingsBytes();
-    const wchar_t* lines[] = {L"/image:0",    L"/image:9:0",      L"/image:0:5", L"/image:-3:-1",
-                              L"/target:0:0", L"/additional:0:0", L"/select:1",  L"/target:1"};
+    const wchar_t* lines[] = {L"/image:0",    L"/image:9:0",      L"/image:0:5",       L"/image:-3:-1",
+                              L"/target:0:5", L"/additional:2:0", L"/additional:12:0", L"/target:1",
+                              L"/target:0:0", L"/additional:0:0", L"/select:1"};
     for (const wchar_t* line : lines) {
         m_messages.clear();
         EXPECT_EQ(RunSingleEdit(m_app, ParseStartCommand(line), nullptr), EditOutcome::NothingDone)
@@ -27,10 +28,8 @@ TEST_F(SingleEditsTest, SwitchesThatNameNothingWriteNothing) {
         EXPECT_EQ(SettingsBytes(), before) << testing::PrintToString(std::wstring(line));
     }
     EXPECT_EQ(m_broadcasts, 0);
-    // The shortcut editor's switches say what is missing.
-    m_messages.clear();
-    RunSingleEdit(m_app, ParseStartCommand(L"/select:0"), nullptr);
-    EXPECT_TRUE(Said(IDS_EDITOR_MISSING));
+    // The last three opened their dialogs, which were cancelled.
+    EXPECT_EQ(m_dialogsShown, (std::vector<int>{IDD_TARGET_BROWSER, IDD_ADDITIONAL, IDD_TARGET_BROWSER}));
 }
 
 TEST_F(SingleEditsTest, TabsAreNumberedAsTheItemNumbersThem) {
@@ -151,8 +150,21 @@ TemplateRect Shown(const TemplateItem& item, bool combo) {
     return r;
 }
 
-bool IsCombo(int id) {
-    return id == IDC_OPTION_GROUP || id == IDC_OPTION_CHOICE;
+bool IsCombo(int templateId, int id) {
+    switch (templateId) {
+    case IDD_SHORTCUTS_PAGE:
+    case IDD_SHORTCUTS_PAGE_WIDE:
+        return id == IDC_SHORTCUT_TAB;
+    case IDD_TARGET_BROWSER:
+    case IDD_TARGET_BROWSER_WIDE:
+        return id == IDC_BROWSER_LOCATION;
+    case IDD_METER_PATH:
+        return id == IDC_FOLLOW_CHOICE;
+    case IDD_TAB_CHOOSER:
+        return id == IDC_TAB_CHOICE;
+    default:
+        return id == IDC_OPTION_GROUP || id == IDC_OPTION_CHOICE;
+    }
 }
 
 // Pixels of a dialog unit rectangle with the templates' font at 96 dpi.
@@ -175,11 +187,11 @@ SIZE Pixels(int cx, int cy) {
 }
 
 TEST(DialogTemplates, LandscapePlacesBelongToPortraitControlsAndNothingOverlaps) {
-    const std::pair<int, int> pairs[] = {{IDD_OPTIONS_PAGE, IDD_OPTIONS_PAGE_WIDE},
-                                         {IDD_SHORTCUTS_PAGE, IDD_SHORTCUTS_PAGE_WIDE},
-                                         {IDD_TABS_PAGE, IDD_TABS_PAGE_WIDE},
-                                         {IDD_ABOUT_PAGE, IDD_ABOUT_PAGE_WIDE},
-                                         {IDD_IMAGE_CHOOSER, IDD_IMAGE_CHOOSER_WIDE}};
+    const std::pair<int, int> pairs[] = {
+        {IDD_OPTIONS_PAGE, IDD_OPTIONS_PAGE_WIDE},   {IDD_SHORTCUTS_PAGE, IDD_SHORTCUTS_PAGE_WIDE},
+        {IDD_TABS_PAGE, IDD_TABS_PAGE_WIDE},         {IDD_ABOUT_PAGE, IDD_ABOUT_PAGE_WIDE},
+        {IDD_IMAGE_CHOOSER, IDD_IMAGE_CHOOSER_WIDE}, {IDD_TARGET_BROWSER, IDD_TARGET_BROWSER_WIDE},
+        {IDD_ADDITIONAL, IDD_ADDITIONAL_WIDE}};
     std::vector<std::pair<int, DialogTemplateInfo>> all;
     for (const auto& [portrait, landscape] : pairs) {
         const DialogTemplateInfo p = Template(portrait);
@@ -195,7 +207,8 @@ TEST(DialogTemplates, LandscapePlacesBelongToPortraitControlsAndNothingOverlaps)
         all.emplace_back(portrait, p);
         all.emplace_back(landscape, l);
     }
-    for (int id : {IDD_EXCEPTIONS, IDD_FOLDER_PICKER}) {
+    for (int id : {IDD_EXCEPTIONS, IDD_FOLDER_PICKER, IDD_METER_PATH, IDD_PHONE_NUMBER, IDD_TAB_CHOOSER,
+                   IDD_CONTACTS}) {
         all.emplace_back(id, Template(id));
     }
     all.emplace_back(0, NamedTemplate(IDD_COLOR_DIALOG_NAME));
@@ -203,7 +216,7 @@ TEST(DialogTemplates, LandscapePlacesBelongToPortraitControlsAndNothingOverlaps)
         ASSERT_FALSE(info.items.empty()) << "template " << id;
         for (std::size_t i = 0; i < info.items.size(); ++i) {
             const TemplateItem& a = info.items[i];
-            const TemplateRect ra = Shown(a, IsCombo(a.id));
+            const TemplateRect ra = Shown(a, IsCombo(id, a.id));
             EXPECT_TRUE(ra.x >= 0 && ra.y >= 0 && ra.x + ra.cx <= info.rect.cx &&
                         ra.y + ra.cy <= info.rect.cy)
                 << "control " << a.id << " of template " << id << " leaves the dialog";
@@ -212,7 +225,7 @@ TEST(DialogTemplates, LandscapePlacesBelongToPortraitControlsAndNothingOverlaps)
                 if (Exclusive(a.id, b.id)) {
                     continue;
                 }
-                EXPECT_FALSE(Overlap(ra, Shown(b, IsCombo(b.id))))
+                EXPECT_FALSE(Overlap(ra, Shown(b, IsCombo(id, b.id))))
                     << "controls " << a.id << " and " << b.id << " of template " << id << " overlap";
             }
         }
@@ -239,6 +252,14 @@ TEST(DialogTemplates, DialogsFitTheScreensTheyShowOn) {
         {IDD_SHORTCUTS_PAGE_WIDE, 320 - 4, 240 - 26 - 19 - pageStrip},
         {IDD_IMAGE_CHOOSER, 240, 320 - 26 - 19},
         {IDD_IMAGE_CHOOSER_WIDE, 320, 240 - 26 - 19},
+        {IDD_TARGET_BROWSER, 240, 320 - 26 - 19},
+        {IDD_TARGET_BROWSER_WIDE, 320, 240 - 26 - 19},
+        {IDD_ADDITIONAL, 240, 320 - 26 - 19},
+        {IDD_ADDITIONAL_WIDE, 320, 240 - 26 - 19},
+        {IDD_METER_PATH, 240, 240 - 26 - 19},
+        {IDD_PHONE_NUMBER, 240, 240 - 26 - 19},
+        {IDD_TAB_CHOOSER, 240, 240 - 26 - 19},
+        {IDD_CONTACTS, 240, 240 - 26 - 19},
         // Without a landscape place of their own: the smaller of both screens.
         {IDD_EXCEPTIONS, 240, 240 - 26 - 19},
         {IDD_FOLDER_PICKER, 240, 240 - 26 - 19},
