@@ -120,6 +120,9 @@ int RunWindows() {
     platform::WriteStateQword(device::kMemoryTotal, 64ull << 20);
     platform::WriteStateQword(device::kMemoryAvail, 38ull << 20);
 
+    // The shell is up, as on a device: the item starts only then.
+    HANDLE ready = CreateEventW(nullptr, TRUE, TRUE, device::kShellReadyEvent);
+    SetEvent(ready);
     WNDCLASSW wc = {};
     wc.lpfnWndProc = HostProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -142,6 +145,11 @@ int RunWindows() {
         std::printf("error: the item did not start\n");
         return 1;
     }
+    // Let the start-up's second tick (change notices) run too.
+    for (int i = 0; i < 20; ++i) {
+        Pump();
+        Sleep(10);
+    }
     Settings& settings = item.GetSettings();
     settings.General.BehaviorMode = 2;
     TabRecord& tab = settings.AddTab();
@@ -161,6 +169,8 @@ int RunWindows() {
     for (int i = 0; i < 10; ++i) {
         tab.AddShortcut().SetTarget(L"\\Windows\\Program " + std::to_wstring(i) + L".exe");
     }
+    // The settings may bring tabs of their own: the meters' tab is the current one.
+    item.SetCurrentTab(static_cast<int>(settings.Tabs().size()) - 1);
     item.SwitchView(2);
     SetWindowPos(item.Hwnd(), nullptr, 0, 0, 240, std::max(1, item.View()->GetHeight()), SWP_NOZORDER);
     KillTimer(item.Hwnd(), 0x8007);

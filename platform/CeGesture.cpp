@@ -54,9 +54,9 @@ public:
             return L"NorvaneHoldDots";
         }();
         m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_TRANSPARENT |
-                                      WS_EX_NOACTIVATE,
-                                  kClass, L"", WS_POPUP, center.x - size / 2, center.y - size / 2, size, size,
-                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                       WS_EX_NOACTIVATE,
+                                   kClass, L"", WS_POPUP, center.x - size / 2, center.y - size / 2, size,
+                                   size, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (m_window != nullptr) {
             SetLayeredWindowAttributes(m_window, RGB(255, 255, 255), 0, LWA_COLORKEY);
             ShowWindow(m_window, SW_SHOWNOACTIVATE);
@@ -164,7 +164,10 @@ DWORD SHRecognizeGesture(SHRGINFO* shrg) {
             }
             dots->Show(static_cast<double>(elapsed) / hold);
         }
-        Sleep(10);
+        // Waiting on the input, not a plain sleep: Wine reads the display's
+        // events (the release among them) only while a thread waits for
+        // messages, and GetAsyncKeyState learns of the release from them.
+        MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, 0);
     }
     // A release in the very last moment still counts as a tap.
     StylusSample last = Sample();

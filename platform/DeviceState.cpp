@@ -4,7 +4,9 @@
 #include "DeviceContract.h"
 #include "PlatformHandles.h"
 
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace norvane::platform {
 namespace {
@@ -97,6 +99,12 @@ namespace {
 // The state key stays open between reads: the status calls read it every few
 // seconds, and opening a key costs as much again as reading a value. It is
 // opened anew when the key's path changes or the key went away meanwhile.
+//
+// On the device these calls are cheap kernel queries, so the values read are
+// kept here and the key is asked again only after it reports a change: the key
+// is watched for set and deleted values, and whoever moves the device's state
+// (the control tool, the shell, a test) writes the key, which signals the watch
+// before the write returns. A read after any write therefore sees the new value.
 class StateKeyReader {
 public:
     LONG Read(const wchar_t* name, DWORD flags, void* data, DWORD size) {
@@ -104,31 +112,73 @@ public:
         const std::wstring path = DeviceStateKey();
         if (path != m_path || !m_key) {
             Reopen(path);
+        } else if (!m_watching || WaitForSingleObject(m_changed.Get(), 0) != WAIT_TIMEOUT) {
+            // Re-arm before reading, so that a write from now on is seen again.
+            Watch();
         }
-        LONG rc = Query(name, flags, data, size);
+        for (const Cached& cached : m_cache) {
+            if (cached.flags == flags && cached.name == name) {
+                if (cached.bytes.size() > size) {
+                    return ERROR_MORE_DATA;
+                }
+                std::memcpy(data, cached.bytes.data(), cached.bytes.size());
+                return cached.rc;
+            }
+        }
+        LONG rc = Query(name, flags, data, &size);
         if (rc == ERROR_KEY_DELETED || rc == ERROR_INVALID_HANDLE || (rc == ERROR_FILE_NOT_FOUND && !m_key)) {
             Reopen(path);
-            rc = Query(name, flags, data, size);
+            rc = Query(name, flags, data, &size);
+        }
+        if (m_watching && (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND)) {
+            const BYTE* bytes = static_cast<const BYTE*>(data);
+            m_cache.push_back(
+                Cached{name, flags, rc,
+                       rc == ERROR_SUCCESS ? std::vector<BYTE>(bytes, bytes + size) : std::vector<BYTE>()});
         }
         return rc;
     }
 
 private:
+    struct Cached {
+        std::wstring name;
+        DWORD flags;
+        LONG rc;
+        std::vector<BYTE> bytes;
+    };
+
     void Reopen(const std::wstring& path) {
         m_key.Reset();
         m_path = path;
-        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, m_key.Put());
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_NOTIFY, m_key.Put());
+        Watch();
     }
-    LONG Query(const wchar_t* name, DWORD flags, void* data, DWORD size) {
+    void Watch() {
+        m_cache.clear();
+        m_watching = false;
+        if (!m_key) {
+            return;
+        }
+        if (!m_changed) {
+            m_changed.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        }
+        m_watching = m_changed && RegNotifyChangeKeyValue(m_key.Get(), FALSE,
+                                                          REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                                          m_changed.Get(), TRUE) == ERROR_SUCCESS;
+    }
+    LONG Query(const wchar_t* name, DWORD flags, void* data, DWORD* size) {
         if (!m_key) {
             return ERROR_FILE_NOT_FOUND;
         }
-        return RegGetValueW(m_key.Get(), nullptr, name, flags, nullptr, data, &size);
+        return RegGetValueW(m_key.Get(), nullptr, name, flags, nullptr, data, size);
     }
 
     std::mutex m_lock;
     std::wstring m_path;
     UniqueRegKey m_key;
+    UniqueHandle m_changed;
+    bool m_watching = false;
+    std::vector<Cached> m_cache;
 };
 
 StateKeyReader& TheStateKeyReader() {

@@ -264,7 +264,22 @@ struct DialogDriver {
 
     static void CALLBACK Tick(HWND, UINT, UINT_PTR timer, DWORD) {
         DialogDriver& self = *current;
-        HWND dialog = FindWindowW(L"#32770", nullptr);
+        // Only a dialog of this thread: other test programs run beside this
+        // one on the same display, and pressing OK on one of theirs would
+        // leave ours open for ever.
+        HWND dialog = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND window, LPARAM found) {
+                wchar_t name[16] = L"";
+                GetClassNameW(window, name, 16);
+                if (wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window)) {
+                    return TRUE;
+                }
+                *reinterpret_cast<HWND*>(found) = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&dialog));
         if (!dialog || self.done) {
             return;
         }

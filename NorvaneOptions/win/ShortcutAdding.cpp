@@ -1,7 +1,9 @@
 // Adding shortcuts and changing their targets.
 #include "ShortcutAdding.h"
 
+#include "DisplayScale.h"
 #include "FollowUpDialogs.h"
+#include "MeterImages.h"
 #include "OptionsApp.h"
 #include "OptionsPage.h"
 #include "Settings.h"
@@ -28,23 +30,13 @@ void ChangeTarget(OptionsApp& app, ShortcutRecord& shortcut, const ChosenTarget&
     }
 }
 
-bool MeterDefinitionReadable(const std::wstring& definition) {
-    HANDLE file =
-        CreateFileW(definition.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    CloseHandle(file);
-    return true;
+bool MeasuresStorageCard(const ShortcutRecord& shortcut) {
+    const MeterDefinition* definition = shortcut.Meter();
+    return KindOf(shortcut) == TargetKind::Meter && definition != nullptr &&
+           (definition->Kinds & statuskind::kStorageCard) != 0;
 }
 
-bool MeterMeasuresStorage(const Settings& settings, const std::wstring& meterPath) {
-    // The meters code tells which definitions measure a storage path; without
-    // it no meter asks for a card.
-    return false;
-}
-
-std::vector<MeterEntry> InstalledMeters(const std::wstring& root) {
+std::vector<MeterEntry> InstalledMeters(const std::wstring& root, const Settings& settings) {
     std::vector<std::wstring> folders;
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileW((root + L"*.*").c_str(), &found);
@@ -66,7 +58,8 @@ std::vector<MeterEntry> InstalledMeters(const std::wstring& root) {
     std::vector<MeterEntry> meters;
     for (const FileRow& row : rows) {
         const std::wstring definition = root + row.name + L"\\meter.ini";
-        if (MeterDefinitionReadable(definition)) {
+        const auto meter = LoadMeterDefinition(definition, ScaleX(16), nullptr, &settings);
+        if (meter != nullptr && meter->Kinds != 0) {
             meters.push_back({row.name, definition});
         }
     }
@@ -95,7 +88,7 @@ int AddChosenTargets(OptionsApp& app, Settings& settings, const AddRequest& requ
         case FollowUp::MeterPath: {
             app.Environment().LoadShortcutIcon(*shortcut, settings);
             const std::wstring meter(TargetArgument(entry.additional));
-            if (MeterMeasuresStorage(settings, meter) && !settings.StorageCardPath(meter)) {
+            if (MeasuresStorageCard(*shortcut) && !settings.StorageCardPath(meter)) {
                 MeterPathDialog dialog(app, entry.path, StorageCardNames());
                 std::wstring card;
                 if (dialog.Run(owner, card)) {

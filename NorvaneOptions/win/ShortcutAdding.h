@@ -42,16 +42,17 @@ void SetTargetWithDefaults(ShortcutRecord& shortcut, const ChosenTarget& entry);
 // keeps them, its properties go back to the new target's defaults.
 void ChangeTarget(OptionsApp& app, ShortcutRecord& shortcut, const ChosenTarget& entry, HWND owner);
 
-// The meter definition of a "meter:" target, and whether it measures a
-// storage path (and so needs to know which card it stands for).
-bool MeterMeasuresStorage(const Settings& settings, const std::wstring& meterPath);
+// Whether a meter shortcut's definition (loaded with its icon) measures a
+// storage card, and so needs to know which card it stands for.
+bool MeasuresStorageCard(const ShortcutRecord& shortcut);
 
 // The meters below a folder (with its closing "\"): each sub-folder holding a
-// readable definition "meter.ini", by the sub-folder's name.
+// readable definition "meter.ini" (one that draws at least one status value
+// at the small icon size), by the sub-folder's name.
 struct MeterEntry {
     std::wstring name;
     std::wstring definition; // the definition file's path
 };
-std::vector<MeterEntry> InstalledMeters(const std::wstring& root);
+std::vector<MeterEntry> InstalledMeters(const std::wstring& root, const Settings& settings);
 
 } // namespace norvane::options

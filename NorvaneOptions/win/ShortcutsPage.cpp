@@ -372,8 +372,7 @@ void ShortcutsPage::OnLargeIconClicked() {
 }
 
 bool ShortcutsPage::IsMeterThatMeasuresStorage(const ShortcutRecord& shortcut) const {
-    return KindOf(shortcut) == TargetKind::Meter &&
-           MeterMeasuresStorage(Working(), std::wstring(TargetArgument(shortcut.AdditionalTarget())));
+    return MeasuresStorageCard(shortcut);
 }
 
 HMENU ShortcutsPage::BuildContextMenu(int row) {

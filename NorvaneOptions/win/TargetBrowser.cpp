@@ -370,7 +370,7 @@ void TargetBrowser::FillMeters() {
         roots.push_back(WithTrailingBackslash(m_settings.General.AdditionalMeterPath));
     }
     for (const std::wstring& root : roots) {
-        for (const MeterEntry& meter : InstalledMeters(root)) {
+        for (const MeterEntry& meter : InstalledMeters(root, m_settings)) {
             AddRow({meter.name, L"meter:" + meter.definition, 2},
                    TargetPicture(meter.name, L"meter:" + meter.definition));
         }

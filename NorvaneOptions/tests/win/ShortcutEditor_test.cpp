@@ -14,6 +14,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace norvane::options::test {
 namespace {
 
@@ -267,8 +269,11 @@ TEST_F(ShortcutEditorTest, TheBrowserListsMetersSpecialsAndFoldersAndRemembersWh
     for (const wchar_t* name : {L"wifi", L"Battery-Blue", L"empty"}) {
         CreateDirectoryW((meters + L"\\" + name).c_str(), nullptr);
     }
-    WriteBytes(meters + L"\\wifi\\meter.ini", "[general]\r\n");
-    WriteBytes(meters + L"\\Battery-Blue\\meter.ini", "[general]\r\n");
+    // A definition that draws something at the small size is a meter; one
+    // without any element is not.
+    WriteBytes(meters + L"\\wifi\\meter.ini", "[general]\r\ntype=reveal\r\n[16]\r\nmemory=m16.tga\r\n");
+    WriteBytes(meters + L"\\Battery-Blue\\meter.ini", "[16]\r\nbattery=b16.tga\r\n");
+    WriteBytes(meters + L"\\empty\\meter.ini", "[general]\r\ntype=reveal\r\n[32]\r\nbattery=b32.tga\r\n");
     settings.General.AdditionalMeterPath = meters;
     settings.General.RememberFileBrowsePath = true;
     {
@@ -295,6 +300,7 @@ TEST_F(ShortcutEditorTest, TheBrowserListsMetersSpecialsAndFoldersAndRemembersWh
         }
         ASSERT_GE(names.size(), 2u);
         EXPECT_EQ(names[names.size() - 2], L"Battery-Blue");
+        EXPECT_EQ(std::count(names.begin(), names.end(), L"empty"), 0);
         EXPECT_EQ(browser.Rows().back().additional, L"meter:" + meters + L"\\wifi\\meter.ini");
         browser.SetMode(kFilesMode);
         browser.ChooseLocation(1); // Root
