@@ -27,8 +27,11 @@ TICK_DEADLINE = 15.0
 BAR_ROW = 2
 
 
-METER = r'meter:\Windows\meters\battery-default\meter.ini'
+METER = r'meter:\Program Files\Tarsel\Norvane\meters\battery-default\meter.ini'
 STATUS_TITLE = 'Norvane System Status'
+OPTIONS_FRAME = 'NorvaneOptionsFrame'
+WM_COMMAND = 0x0111
+CLOSE_WITHOUT_SAVING = 255  # the options' "close without saving" command
 
 
 STARTED = time.monotonic()
@@ -130,6 +133,29 @@ def item():
     return next(i for i in parse_windows(ctl('windows'))['items'] if i['cls'] == 'NorvaneWindowClass')
 
 
+def question():
+    return any('Meter Bar' in ' '.join(d['texts']) for d in dialogs())
+
+
+def controls():
+    """The fields of the front window's controls (id, class, flags, text last)."""
+    return [line.split('|', 10) for line in ctl('dialog', 'controls', '--raw', check=False).splitlines()
+            if line.startswith('control|') and line.count('|') >= 10]
+
+
+def close_options():
+    """Closes the options without saving (they ask whether to leave when
+    anything changed)."""
+    def closed():
+        if not any(w['cls'] == OPTIONS_FRAME for w in windows()):
+            return True
+        ctl('post', OPTIONS_FRAME, WM_COMMAND, CLOSE_WITHOUT_SAVING, check=False)
+        if any(d['title'] for d in dialogs()):
+            ctl('dialog', 'press', 'Yes', check=False)
+        return False
+    poll(closed, 'the options closed', timeout=20)
+
+
 def follow_link(label, started):
     """Taps a link of the status dialog; the page it starts comes up in front,
     is closed, and the dialog is in front again."""
@@ -214,8 +240,22 @@ def case_taps():
     install(['MeterBar=Battery', 'TopBarMeterAction=4'])
     wait_revealed('taps-question-bar', 100, 'the bar before the question')
     tap_bar()
-    poll(lambda: any('Meter Bar' in ' '.join(d['texts']) for d in dialogs()), 'the question about the Meter Bar')
+    poll(question, 'the question about the Meter Bar')
     ctl('dialog', 'press', 'No')
+    # Yes opens the options with the Meter Bar Tab chosen on their Shortcuts page.
+    step('action 4, yes')
+    poll(lambda: not question(), 'the question gone after No')
+    expect(not any(w['cls'] == OPTIONS_FRAME for w in windows()), 'No opens no options')
+    tap_bar()
+    poll(question, 'the question again')
+    ctl('dialog', 'press', 'Yes')
+    poll(lambda: any(w['cls'] == OPTIONS_FRAME and w['foreground'] for w in windows()), 'the options frame in front',
+         timeout=20)
+    ctl('dialog', 'controls', '--wait')
+    ctl('dialog', 'tab', 'Shortcuts')
+    poll(lambda: any(c[3] == '1000' and 'visible' in c[5] and 'Meter Bar Tab' in c[10] for c in controls()),
+         'the Meter Bar Tab chosen on the Shortcuts page', show=lambda: [c[10] for c in controls() if c[3] == '1000'])
+    close_options()
     # 4 with one: the shortcut starts.
     step('action 4, the shortcut')
     install(['MeterBar=Battery', 'TopBarMeterAction=4'],
