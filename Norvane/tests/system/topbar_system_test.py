@@ -278,6 +278,66 @@ def case_taps():
     poll(lambda: not any(w['cls'] == 'NorvaneTaskManager' for w in windows()), 'the task manager closed again')
 
 
+def icon_row(name, rect):
+    """The middle row of the top-bar icon on a screenshot: per column,
+    'r' for the meter's green revealed part, 'd' for its dark empty body and
+    '.' for anything else (its light frame, the task bar's blue)."""
+    _, _, pixel = shot(name)
+    y = (rect[1] + rect[3]) // 2
+    row = ''
+    for x in range(rect[0], rect[2]):
+        r, g, b = pixel(x, y)[:3]
+        row += 'd' if max(r, g, b) < 90 else ('r' if g > r + 15 and b < g + 10 else '.')
+    return row
+
+
+def case_top_bar_meter():
+    """The Top Bar Tab's battery meter on the task bar: its revealed part
+    follows the battery from the left."""
+    ctl('battery', '30')
+    install(['MeterBar=None', 'TopBarShortcutX=100', 'TopBarIconRightAlignment=0'],
+            ['[Tab2]', 'Name=Top', 'UniqueID=2', 'SpecialType=3', 'Shortcut1=Battery', f'ShortcutAdditional1={METER}'])
+    # The icon is as large as the task bar's other icons, 5 pixels down
+    # (both doubled at VGA), at the stored 100 pixels from the left.
+    scale = parse_windows(ctl('windows'))['screen'][0] // 240
+    size = 16 * scale
+    rect = (100, 5 * scale, 100 + size, 5 * scale + size)
+
+    def body(row):
+        """The body's first column and width: the run of revealed or empty
+        columns (the tip at the right is a separate run)."""
+        start = next((i for i, c in enumerate(row) if c != '.'), None)
+        if start is None:
+            return None, 0
+        end = start
+        while end < len(row) and row[end] != '.':
+            end += 1
+        return start, end - start
+
+    for percent in (30, 90):
+        ctl('battery', str(percent))
+        seen = []
+
+        def settled():
+            row = icon_row(f'top-bar-meter-{percent}', rect)
+            seen.append(row)
+            start, width = body(row)
+            if not width:
+                return False
+            # The reveal covers one column less than percent of the body.
+            want = max(percent * width // 100 - 1, 0)
+            return row[start:start + width] == 'r' * want + 'd' * (width - want)
+        try:
+            # The power notice redraws it at once; the task bar's own repaints
+            # (the clock each minute) do not count on.
+            poll(settled, f'the top-bar meter at {percent} %')
+        except Failure:
+            raise Failure(f'the top-bar meter at {percent} %: rows seen {seen}')
+        step(f'{percent} %: {seen[-1]}')
+    _, width = body(seen[-1])
+    expect(width >= size // 2, f'the meter\'s body spans most of the icon: {seen[-1]}')
+
+
 def case_dialog():
     """TopBarMeterAction 3: the status dialog with its figures and links; the
     task bar's "ok" closes it. A meter shortcut's tap opens it too."""
