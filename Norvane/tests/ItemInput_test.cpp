@@ -103,14 +103,17 @@ protected:
         SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(pt));
         stylusDown = false;
     }
-    void Drag(HWND window, POINT from, const std::vector<POINT>& path, int hoverMs = 0) {
+    // hoverUntil: the stylus stays at the path's end until it holds; a fixed
+    // pause lost to a loaded machine, where the hover's half second came late.
+    void Drag(HWND window, POINT from, const std::vector<POINT>& path,
+              const std::function<bool()>& hoverUntil = nullptr) {
         stylusDown = false;
         SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
         for (POINT pt : path) {
             SendMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(pt));
         }
-        if (hoverMs > 0) {
-            host.Pump(hoverMs);
+        if (hoverUntil) {
+            host.PumpUntil(hoverUntil);
         }
         SendMessageW(GetCapture() ? GetCapture() : window, WM_LBUTTONUP, 0, At(path.back()));
     }
@@ -217,7 +220,8 @@ TEST_F(ItemInputTest, DragsReorderAndMoveToAnotherTabAndAreSaved) {
     // c onto the second tab: hovering there for half a second opens it.
     POINT other = TabCentre(1);
     ASSERT_NE(other.x, -1);
-    Drag(window, IconCentre(2), {POINT{other.x - 20, other.y}, other}, 800);
+    Drag(window, IconCentre(2), {POINT{other.x - 20, other.y}, other},
+         [&] { return item->CurrentTab() == 1; });
     EXPECT_EQ(item->CurrentTab(), 1) << "hovering opened the tab";
     EXPECT_EQ(TargetsOnDisk(0), (std::vector<std::wstring>{L"\\Windows\\b.exe", L"\\Windows\\a.exe"}));
     EXPECT_EQ(TargetsOnDisk(1), (std::vector<std::wstring>{L"\\Windows\\x.exe", L"\\Windows\\c.exe"}));
