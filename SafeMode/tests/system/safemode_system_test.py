@@ -241,9 +241,12 @@ def case_bar_tap():
         expect(found['h'] == (40 * dpi + 48) // 96, f'the bar is {found["h"]} high at {dpi} dpi')
         # The window list gives the order the window manager keeps, the display
         # follows it late: a window shown while the bar is up (the shell's Today
-        # screen and menu bar) lies over the bar on the screen until the bar has taken
-        # the front back, some hundredths of a second later. So wait until the bar is
-        # seen, both halves at both ends.
+        # screen and menu bar as they come up) lies over the bar on the screen until
+        # the bar has taken the front back, some hundredths of a second later. So the
+        # bar is looked at, and tapped, once the shell's windows are up and the bar is
+        # seen in front, both halves at both ends.
+        poll(lambda: any(w['cls'] == 'DesktopExplorerWindow' for w in parse_windows(ctl('windows'))['windows']),
+             'the shell\'s Today screen behind the bar', timeout=BOOT_DEADLINE)
         seen = []
 
         def painted():
