@@ -6,16 +6,19 @@
 
 #include "Module.h"
 #include "SoftKeys.h"
+#include "WindowBase.h"
 
 #include <windows.h>
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace norvane {
 
+class Bitmap32;
 class Settings;
 class ShortcutRecord;
 class SystemStatus;
@@ -92,18 +95,55 @@ private:
     UINT m_pendingTap = 0;
 };
 
-// The thin meter bar across the task bar.
-class MeterBarWindow {
+// The thin meter bar across the task bar: one status value as a strip whose
+// revealed part grows with the value. Tapping it runs the TopBarMeterAction.
+class MeterBarWindow : public WindowBase {
 public:
-    void Rebuild(Settings& settings) {}
-    void Destroy() { m_hwnd = nullptr; }
-    HWND Hwnd() const { return m_hwnd; }
+    explicit MeterBarWindow(TodayItemWindow& item);
+    ~MeterBarWindow() override;
+
+    // Sets the bar up for the setting "MeterBar": none, or a child window of
+    // the task bar showing the selected kind.
+    void Rebuild(Settings& settings);
+    void SetUp(const std::wstring& selection);
+    void Destroy();
     // The status kinds the bar shows (0: none); redrawn when one changes.
-    unsigned Kinds() const { return 0; }
-    void Redraw() {}
+    unsigned Kinds() const { return m_kind; }
+    const std::wstring& StoragePath() const { return m_storagePath; }
+    void Redraw();
+    // Draws the bar as it shows now into a DC of the bar's size.
+    void PaintTo(HDC dc);
+    // Runs the TopBarMeterAction for a tap at a screen point.
+    void Tap(POINT screenPoint);
+    // The images' width at their last load (0: never loaded).
+    int ImagesWidth() const { return m_imagesWidth; }
+    // The file names of the images last asked for.
+    const std::wstring& BackgroundName() const { return m_backgroundName; }
+
+    // What tests replace: the value of the kind, the menu and the dialog.
+    std::function<int(unsigned kind, const std::wstring& storagePath)> percentOf;
+    std::function<int(HMENU menu, POINT at)> trackMenu;
+    std::function<std::vector<std::wstring>()> storageCards;
+    std::function<void(HWND owner)> showStatusDialog;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    HWND m_hwnd = nullptr;
+    void LoadImagesIfNeeded();
+    bool ImagesLoaded() const;
+    void HideAndRepaintTaskBar();
+    void ShowSelectionMenu(POINT at);
+
+    TodayItemWindow& m_item;
+    std::wstring m_selection;
+    unsigned m_kind = 0;
+    std::wstring m_storagePath;
+    std::unique_ptr<Bitmap32> m_background;
+    std::unique_ptr<Bitmap32> m_reveal;
+    std::wstring m_backgroundName;
+    int m_imagesWidth = 0;
+    bool m_pressed = false;
 };
 
 // The status refresh: which status sources changed, and redrawing only the

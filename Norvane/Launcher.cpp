@@ -2,6 +2,8 @@
 // options program.
 #include "Launcher.h"
 
+#include "StatusDialog.h"
+
 #include "CeMessageBox.h"
 
 #include "ShortcutLaunch.h"
@@ -133,6 +135,10 @@ bool Launcher::ExecuteTarget(ShortcutRecord& shortcut) {
         }
         return loaded.get();
     };
+    // A meter tapped with MeterTap 0 opens the status dialog.
+    if (!hooks.showStatusDialog) {
+        hooks.showStatusDialog = [this](HWND owner) { ShowStatusDialog(owner, m_services.launchHooks); };
+    }
     if (!hooks.meterKinds) {
         hooks.meterKinds = [&](const std::wstring&) { return meterOf()->Kinds; };
     }

@@ -930,6 +930,8 @@ void TodayItemWindow::OnDisplaySettingChange() {
     if (m_view) {
         m_view->Relayout();
     }
+    // A rotated screen wants the bar's other pictures and its new width.
+    m_meterBar.Redraw();
     if (m_hwnd) {
         InvalidateRect(m_hwnd, nullptr, FALSE);
     }

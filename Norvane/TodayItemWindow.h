@@ -190,7 +190,7 @@ private:
     TrayIcons m_trayIcons{*this};
     SoftKeys m_softKeys;
     StatusRefresh m_status{*this};
-    MeterBarWindow m_meterBar;
+    MeterBarWindow m_meterBar{*this};
     Launcher m_launcher{*this};
     ItemMenus m_menus{*this};
     ScreenCapture m_capture;

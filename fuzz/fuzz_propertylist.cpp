@@ -3,6 +3,8 @@
 // target-text rules (kinds, applet texts, class identifiers, captions, icon
 // names) and checks their promises.
 #include "CaptureOptions.h"
+#include "MeterBarRules.h"
+#include "MeterDefinition.h"
 #include "PropertyList.h"
 #include "ShortcutTarget.h"
 #include "SpecialCommands.h"
@@ -125,6 +127,21 @@ void CheckTargetText(const std::wstring& text) {
     Check(icon.empty() || icon.ends_with(L"32.tga"));
     (void)IsThemePackage(text);
     Check(StripEnclosingQuotes(text).size() + 2 >= text.size());
+
+    // The browser's anchor colours and the meter bar's selection.
+    int red = -1, green = -1, blue = -1;
+    if (ParseColourTriple(text, red, green, blue)) {
+        Check(red >= 0 && red <= 255 && green >= 0 && green <= 255 && blue >= 0 && blue <= 255);
+        int r = -1, g = -1, b = -1;
+        const std::wstring again =
+            std::to_wstring(red) + L"," + std::to_wstring(green) + L"," + std::to_wstring(blue);
+        Check(ParseColourTriple(again, r, g, b) && r == red && g == green && b == blue);
+    } else {
+        Check(red == -1 && green == -1 && blue == -1);
+    }
+    const MeterBarSelection selection =
+        SelectMeterBar(text, MeterBarNames{L"None", L"Battery", L"Backup Battery", L"Memory", L"Main Storage"});
+    Check((selection.kind == statuskind::kStorageCard) == !selection.storagePath.empty());
 }
 
 } // namespace

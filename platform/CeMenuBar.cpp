@@ -9,6 +9,8 @@
 namespace {
 
 constexpr wchar_t kBarClass[] = L"NorvaneSoftKeyBar";
+// Posted to itself when the bar was activated: the activation goes on to its owner.
+constexpr UINT kPassActivation = WM_APP + 1;
 
 struct Bar {
     HWND owner = nullptr;
@@ -157,6 +159,25 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
         break;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+    case WM_ACTIVATE:
+        // A menu bar never keeps the activation (the system gives it one when
+        // the window in front of its owner goes away): it belongs to the owner.
+        if (LOWORD(wParam) != WA_INACTIVE && bar != nullptr) {
+            PostMessageW(hwnd, kPassActivation, 0, 0);
+        }
+        break;
+    case kPassActivation:
+        if (bar != nullptr && IsWindowEnabled(bar->owner) && GetForegroundWindow() == hwnd) {
+            SetForegroundWindow(bar->owner);
+        }
+        return 0;
+    case WM_SETTINGCHANGE: {
+        // The screen turned (or changed size): the bar stays across the bottom.
+        const int height = GetSystemMetrics(SM_CYMENU);
+        SetWindowPos(hwnd, nullptr, 0, GetSystemMetrics(SM_CYSCREEN) - height, GetSystemMetrics(SM_CXSCREEN),
+                     height, SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT:

@@ -243,7 +243,14 @@ void TaskBar::TrackForeground() {
         // A popup the bar owns (an item's task manager) or a menu opened over
         // the program leaves the program in front as far as the bar goes.
         const bool overProgram = GetWindow(foreground, GW_OWNER) == m_hwnd || lstrcmpW(name, L"#32768") == 0;
-        if (!bar && !overProgram)
+        // An item's full-screen dialog with "ok" (SHInitDialog's Done button)
+        // is in front as a program is: the bar shows its title and "ok".
+        const bool okDialog =
+            !bar && (static_cast<LONG_PTR>(static_cast<LONG>(GetWindowLongW(foreground, GWL_EXSTYLE))) &
+                     kCaptionOkButton) != 0;
+        if (okDialog)
+            program = foreground;
+        else if (!bar && !overProgram)
             program = nullptr;
         if (program && (!IsWindow(program) || m_minimized.count(GetAncestor(program, GA_ROOTOWNER))))
             program = nullptr;

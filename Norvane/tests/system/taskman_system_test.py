@@ -208,6 +208,18 @@ def icon_pixels(shot, index, step=18):
     return [pixel(x, y) for y in range(5, 21) for x in range(x0, x0 + 16)]
 
 
+def icon_drawn(shot, index, step=18):
+    """Whether running icon index is drawn: the bar's background is a gradient
+    from top to bottom, so an empty place is not one colour; an icon shows as
+    pixels that stand out from the bar's colour of the same row just left of
+    the first icon."""
+    _, _, pixel = shot
+    x0 = 28 + step * index
+    differing = sum(1 for y in range(5, 21) for x in range(x0, x0 + 16)
+                    if sum(abs(a - b) for a, b in zip(pixel(x, y), pixel(26, y))) > 40)
+    return differing >= 20
+
+
 def front_title():
     return next((w['title'] for w in state()['windows'] if w['foreground']), None)
 
@@ -227,7 +239,7 @@ def case_running_icons():
     # The icons come with the next refresh (every 2.5 s): wait until both are drawn.
     def both_drawn():
         shot = screenshot('icons-0')
-        return all(len(set(icon_pixels(shot, i))) > 1 for i in (0, 1))
+        return all(icon_drawn(shot, i) for i in (0, 1))
     poll(both_drawn, 'two running-program icons on the task bar', timeout=15)
     ctl('tap', 28 + 8, 13)
     first = poll(lambda: front_title() in ('Notes', 'Contacts') and front_title(),
