@@ -181,9 +181,6 @@ void TargetBrowser::FitTabs() {
     // the strip has, each takes a fifth of it, so that none hides behind
     // scroll arrows.
     HWND tabs = Item(IDC_BROWSER_TABS);
-    HFONT regular = FontOf(m_hwnd, m_fonts);
-    SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(regular), FALSE);
-    m_tabFont.reset();
     const LONG style = GetWindowLongW(tabs, GWL_STYLE);
     if (style & TCS_FIXEDWIDTH) {
         SetWindowLongW(tabs, GWL_STYLE, style & ~TCS_FIXEDWIDTH);
@@ -197,35 +194,8 @@ void TargetBrowser::FitTabs() {
         return;
     }
     SetWindowLongW(tabs, GWL_STYLE, style | TCS_FIXEDWIDTH);
-    const int fifth = std::max<int>(1, (client.right - 4) / kBrowseModeCount);
-    TabCtrl_SetItemSize(tabs, fifth, last.bottom - last.top);
-    // A text wider than its fifth would be cut ("Cpl Applets" on QVGA): the
-    // strip then takes its font at the size the widest text needs.
-    const int padding = ScaleX(2);
-    TabCtrl_SetPadding(tabs, padding, ScaleY(3));
-    int widest = 0;
-    if (HDC dc = GetDC(tabs)) {
-        HGDIOBJ old = SelectObject(dc, regular);
-        for (int i = 0; i < kBrowseModeCount; ++i) {
-            const std::wstring text = m_app.Text(kModes[i].tab);
-            SIZE size{};
-            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            widest = std::max<int>(widest, size.cx);
-        }
-        SelectObject(dc, old);
-        ReleaseDC(tabs, dc);
-    }
-    const int room = fifth - 2 * padding - ScaleX(2);
-    LOGFONTW font{};
-    if (widest > room && room > 0 && GetObjectW(regular, sizeof font, &font) != 0) {
-        // Heights are negative (character heights); the width follows the height.
-        font.lfHeight = static_cast<LONG>(static_cast<long long>(font.lfHeight) * room / widest);
-        font.lfWidth = static_cast<LONG>(static_cast<long long>(font.lfWidth) * room / widest);
-        m_tabFont.reset(CreateFontIndirectW(&font));
-        if (m_tabFont) {
-            SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(m_tabFont.get()), FALSE);
-        }
-    }
+    TabCtrl_SetItemSize(tabs, std::max<LONG>(1, (client.right - 4) / kBrowseModeCount),
+                        last.bottom - last.top);
     InvalidateRect(tabs, nullptr, TRUE);
 }
 

@@ -10,9 +10,7 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace norvane {
@@ -97,11 +95,6 @@ private:
     UniqueImageList m_pictures;
     DialogFonts m_fonts;
     Anchors m_anchors;
-    struct FontDeleter {
-        void operator()(HFONT font) const { DeleteObject(font); }
-    };
-    // The tab strip's smaller font when its texts do not fit their fifths.
-    std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> m_tabFont;
 };
 
 // Runs the browser modally; false when the user cancels.
