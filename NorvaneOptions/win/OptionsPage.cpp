@@ -210,7 +210,7 @@ void OptionsPage::ShowEditor(const OptionDescriptor& option) {
         ShowWindow(Item(IDC_OPTION_CHECK), SW_SHOW);
         break;
     case EditorKind::ChoiceList: {
-        HWND combo = Item(IDC_OPTION_CHOICE);
+        HWND combo = ChoiceList();
         m_choices = ChoicesOf(option, Working(), Context());
         SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
@@ -239,6 +239,35 @@ void OptionsPage::ShowEditor(const OptionDescriptor& option) {
         ShowWindow(Item(IDC_OPTION_BROWSE), SW_SHOW);
         break;
     }
+}
+
+HWND OptionsPage::ChoiceList() {
+    // A drop-down list comes with a window of its own for its list, and most
+    // starts never show one: the page keeps a hidden place for it, which has
+    // taken the landscape place, the true-VGA size and font and the anchors,
+    // and the list takes it over when an option first needs it.
+    HWND place = Item(IDC_OPTION_CHOICE);
+    if (place == nullptr) {
+        return nullptr;
+    }
+    wchar_t cls[16] = L"";
+    GetClassNameW(place, cls, 16);
+    if (lstrcmpiW(cls, WC_COMBOBOXW) == 0) {
+        return place;
+    }
+    const RECT rect = ChildRect(m_hwnd, IDC_OPTION_CHOICE);
+    HWND combo = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST,
+                                 rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, m_hwnd,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_OPTION_CHOICE)),
+                                 App().Instance(), nullptr);
+    if (combo == nullptr) {
+        return nullptr;
+    }
+    SendMessageW(combo, WM_SETFONT, SendMessageW(place, WM_GETFONT, 0, 0), FALSE);
+    // In the place's spot of the tab order.
+    SetWindowPos(combo, place, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(place);
+    return combo;
 }
 
 void OptionsPage::CommitPending() {

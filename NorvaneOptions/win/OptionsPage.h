@@ -35,6 +35,8 @@ protected:
 private:
     void HideEditors();
     void ShowEditor(const OptionDescriptor& option);
+    // The choice list, made at its place the first time it is needed; null when it cannot be made.
+    HWND ChoiceList();
     void OnChoiceChanged();
     void OnCheckClicked();
     void OnTextCommitted();

@@ -91,8 +91,7 @@ INT_PTR CALLBACK PageBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPA
         break;
     }
     case WM_SIZE:
-        self->m_anchors.Apply(LOWORD(lParam), HIWORD(lParam));
-        self->OnResize(LOWORD(lParam), HIWORD(lParam));
+        self->Arrange();
         break;
     default:
         break;
@@ -104,6 +103,19 @@ INT_PTR CALLBACK PageBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPA
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     }
     return result;
+}
+
+void PageBase::Arrange() {
+    RECT client;
+    if (m_hwnd == nullptr || !m_sheet.Placed() || !GetClientRect(m_hwnd, &client)) {
+        return;
+    }
+    if (client.right == m_arranged.cx && client.bottom == m_arranged.cy) {
+        return;
+    }
+    m_arranged = SIZE{client.right, client.bottom};
+    m_anchors.Apply(client.right, client.bottom);
+    OnResize(client.right, client.bottom);
 }
 
 // ---------------------------------------------------------------- the sheet
@@ -243,6 +255,7 @@ void OptionsSheet::Layout() {
     if (m_hwnd == nullptr) {
         return;
     }
+    m_placed = true;
     RECT client;
     GetClientRect(m_hwnd, &client);
     if (HWND tabs = PropSheet_GetTabControl(m_hwnd)) {
@@ -266,6 +279,10 @@ void OptionsSheet::LayoutPage(HWND page) {
     MapWindowPoints(tabs, m_hwnd, reinterpret_cast<POINT*>(&area), 2);
     SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOACTIVATE);
+    // A page whose size did not change had no WM_SIZE to lay it out.
+    if (auto* self = reinterpret_cast<PageBase*>(GetWindowLongPtrW(page, DWLP_USER))) {
+        self->Arrange();
+    }
 }
 
 void OptionsSheet::ShowPage(int index) {

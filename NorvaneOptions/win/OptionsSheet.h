@@ -48,6 +48,10 @@ public:
     virtual void CommitPending() {}
     // The page was resized to the given client size.
     virtual void OnResize(int width, int height) {}
+    // Lays the controls out for the page's present size, once per size. Until
+    // the frame has placed the sheet, the size is only the sheet's first guess
+    // from the templates and nothing moves.
+    void Arrange();
 
     static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -72,6 +76,7 @@ private:
     int m_templateId;
     int m_landscapeId;
     std::wstring m_title;
+    SIZE m_arranged{-1, -1};
 };
 
 class OptionsPage;
@@ -99,6 +104,8 @@ public:
 
     // Fills the given area of the parent: the pages above, the tab strip below.
     void Layout();
+    // The frame has given the sheet its place: pages may lay themselves out.
+    bool Placed() const { return m_placed; }
     // Switches to a page by its position (0 Options ... 3 About).
     void ShowPage(int index);
     int CurrentPage() const;
@@ -131,6 +138,7 @@ private:
     SheetHost& m_host;
     Settings m_settings;
     HWND m_hwnd = nullptr;
+    bool m_placed = false;
     int m_shortcutsTab = 0;
     int m_tabsTab = 0;
     std::unique_ptr<OptionsPage> m_options;

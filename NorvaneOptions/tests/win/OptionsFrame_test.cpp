@@ -282,6 +282,48 @@ TEST_F(OptionsFrameTest, OptionsPageGroupsEditorsAndTheTrueVgaQuestion) {
     EXPECT_EQ(saved.General.BottomAlign, 1);
 }
 
+// The choice list is made when an option first needs it, at the place the page
+// keeps for it: doubled in true VGA with a doubled font like its neighbours, in
+// the tab order after the group list, and following the page when it is resized.
+TEST_F(OptionsFrameTest, TheChoiceListTakesItsPlaceAndFontWhenFirstNeeded) {
+    m_app.SetDisplayFlags(true, true);
+    WriteSettings(kThreeTabs);
+    Open();
+    OptionsPage& page = m_frame->Sheet()->Options();
+    page.SelectOption(7); // Auto minimize: a check box in the same place
+    const RECT check = ChildRect(page.Handle(), IDC_OPTION_CHECK);
+    LOGFONTW checkFont{};
+    GetObjectW(
+        reinterpret_cast<HFONT>(SendDlgItemMessageW(page.Handle(), IDC_OPTION_CHECK, WM_GETFONT, 0, 0)),
+        sizeof checkFont, &checkFont);
+    page.SelectOption(8); // Enable 'true' VGA mode: a choice list
+    HWND combo = GetDlgItem(page.Handle(), IDC_OPTION_CHOICE);
+    wchar_t cls[32] = L"";
+    GetClassNameW(combo, cls, 32);
+    ASSERT_STREQ(cls, L"ComboBox");
+    EXPECT_TRUE(Shown(page.Handle(), IDC_OPTION_CHOICE));
+    EXPECT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 3);
+    RECT list = ChildRect(page.Handle(), IDC_OPTION_CHOICE);
+    EXPECT_EQ(list.left, check.left);
+    EXPECT_EQ(list.top, check.top);
+    EXPECT_EQ(list.right, check.right);
+    LOGFONTW listFont{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(combo, WM_GETFONT, 0, 0)), sizeof listFont, &listFont);
+    EXPECT_EQ(listFont.lfHeight, checkFont.lfHeight) << "the doubled font";
+    EXPECT_LT(listFont.lfHeight, -16) << "doubled";
+    EXPECT_EQ(GetNextDlgTabItem(page.Handle(), GetDlgItem(page.Handle(), IDC_OPTION_GROUP), FALSE), combo)
+        << "after the group list in the tab order";
+
+    RECT frame;
+    GetWindowRect(m_frame->Handle(), &frame);
+    SetWindowPos(m_frame->Handle(), nullptr, 0, 0, frame.right - frame.left - 60, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    list = ChildRect(page.Handle(), IDC_OPTION_CHOICE);
+    EXPECT_EQ(list.right, check.right - 60) << "the list follows the page's width";
+    EXPECT_EQ(page.SelectedDescriptor()->key, std::wstring(L"TrueVGA")) << "and keeps its option";
+    m_app.SetDisplayFlags(false, false);
+}
+
 TEST_F(OptionsFrameTest, TabsPageKeepsOneTabVisibleAndAtMost22) {
     WriteSettings(L"\r\n[Tab1]\r\nName=Shown\r\nUniqueID=1\r\nShortcut1=\\Windows\\Notes.exe\r\n"
                   L"\r\n[Tab2]\r\nName=Hidden\r\nUniqueID=2\r\nHidden=1\r\n");
