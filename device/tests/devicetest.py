@@ -28,7 +28,9 @@ class Device:
     def ctl(self, *args, check=True):
         proc = self.run(*args)
         if check and proc.returncode != 0:
-            raise Failure(f'devicectl {" ".join(map(str, args))} failed ({proc.returncode}): {proc.stderr.strip()}')
+            # Both streams: a Wine tool run through devicectl says why it failed on its standard output.
+            raise Failure(f'devicectl {" ".join(map(str, args))} failed ({proc.returncode}): '
+                          f'{(proc.stderr.strip() + " " + proc.stdout.strip()).strip()}')
         return proc.stdout
 
 

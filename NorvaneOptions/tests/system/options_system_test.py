@@ -10,8 +10,8 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[3] / 'device' / 'tests'))
-from devicetest import (Device, Failure, expect, parse_windows, poll, read_settings_text, run_case,  # noqa: E402
-                        settings_sections, write_settings_text)
+from devicetest import (Device, Failure, expect, parse_menus, parse_windows, poll, read_settings_text,  # noqa: E402
+                        run_case, settings_sections, write_settings_text)
 from system_test import read_png  # noqa: E402  (the device tests' PNG reader)
 
 ROOT = Path(__file__).resolve().parents[3]
@@ -30,6 +30,14 @@ PROGRAMS = r'\Windows\Start Menu\Programs'
 GENERAL = {'BehaviorMode': 2, 'BottomAlign': 0, 'HideSettingsBtn': 0, 'IconDisplayMode': 0}
 TABS = [('Apps', [PROGRAMS + r'\Notes.lnk', PROGRAMS + r'\Contacts.lnk']), ('Tools', [PROGRAMS + r'\Calculator.lnk']),
         ('Games', [PROGRAMS + r'\Games\Bubble Breaker.lnk'])]
+# The item's layout at 96 dpi with these settings: a tab bar 24 pixels high,
+# the settings button 16 wide at its left, then the tabs side by side; a row of
+# small icons below takes 20 pixels; icons stand side by side from the left,
+# a small one 20 pixels wide, a large one or a meter 36.
+SETTINGS_BUTTON = 16
+CELL = 20
+LARGE_CELL = 36
+TAB_BAR = 24
 
 
 # ---------------------------------------------------------------- helpers
@@ -189,13 +197,56 @@ def list_rows(control_id):
     return rows
 
 
+def tab_point(index, it):
+    """The middle of a tab in the item's tab bar."""
+    width = it['w'] - SETTINGS_BUTTON
+    return it['x'] + SETTINGS_BUTTON + width * (2 * index + 1) // (2 * len(TABS)), it['y'] + TAB_BAR // 2
+
+
+def held_menu(x, y):
+    """Holds the stylus at x, y on the Today screen: the texts of the menu that
+    opens (its first item is the owner-drawn header naming the tab or shortcut)."""
+    ctl('hold', x, y, 1000)
+    menus = parse_menus(ctl('menu', '--wait', '--raw'))
+    return [i['text'] for i in menus[0]['items'] if 'separator' not in i['flags']] if menus else []
+
+
+def today_icons(tab, cells):
+    """The names the Today screen gives the first icons of a tab (the headers of
+    their menus), after a tap has made the tab current; cells are the widths of
+    the icons from the left (CELL for a small icon, LARGE_CELL for a large one
+    or a meter)."""
+    to_today()
+    ctl('tap', *tab_point(tab, item()))
+    it = item()
+    names = []
+    left = it['x']
+    for cell in cells:
+        texts = held_menu(left + cell // 2, it['y'] + TAB_BAR + CELL // 2)  # every icon's upper half
+        ctl('menu', 'close')
+        names.append(texts[0] if texts else None)
+        left += cell
+    return names
+
+
+def expect_today_icons(tab, cells, wanted, what):
+    """Waits until the Today screen names the tab's first icons as wanted (the
+    item reloads the saved settings on its own time)."""
+    seen = []
+
+    def shown():
+        seen[:] = today_icons(tab, cells)
+        return seen == wanted
+
+    poll(shown, what, timeout=30, show=lambda: list(seen))
+
+
 def add_through_browser(mode, entry):
     """"Add..." on the Shortcuts page: the browser's mode, one entry, Select."""
     ctl('dialog', 'tap', '1013')
     wait_dialog()
     ctl('dialog', 'controls', '--wait')
-    if mode != 'Files':
-        ctl('dialog', 'tab', mode)
+    ctl('dialog', 'tab', mode)  # the browser opens in the mode it was last left in
     ctl('dialog', 'choose', '1009', entry)
     ctl('dialog', 'tap', '1003')
 
@@ -404,9 +455,10 @@ def wait_gone(timeout=15):
 
 def case_shortcut_editor_end_to_end():
     """A user sets up a tab through the Shortcuts page: a program, a control-panel
-    applet and a jump-to-tab shortcut through "Add..."; one moved to another tab
-    with the row's menu, one removed; Save. Then "/select:" adds a shortcut and
-    "/target:" with No to the question resets its properties."""
+    applet, a jump-to-tab shortcut and a meter through "Add..."; one moved to
+    another tab with the row's menu, one removed; Save: the file and the Today
+    screen show them. Then "Add Shortcut..." of a tab's menu on the Today screen
+    adds a shortcut, and "/target:" with No to the question resets its properties."""
     install_settings()
     open_from_settings_button()
     ctl('dialog', 'tab', 'Shortcuts')
@@ -424,14 +476,17 @@ def case_shortcut_editor_end_to_end():
     ctl('dialog', 'choose', '1038', 'Games')
     ctl('dialog', 'press', 'OK')
     wait_frame()
+    step('add a meter')
+    add_through_browser('Meters', 'battery-default')
+    wait_frame()
     rows = [r[0] for r in list_rows(1001)]
-    expect(len(rows) == 4 and rows[1].endswith('Contacts.lnk') and rows[2] == 'Power' and rows[3] == 'Jump To Tab',
-           f'the four rows of Tools: {rows}')
+    expect(len(rows) == 5 and rows[1].endswith('Contacts.lnk') and rows[2] == 'Power' and rows[3] == 'Jump To Tab'
+           and rows[4] == 'battery-default', f'the five rows of Tools: {rows}')
     step('move the program to Games')
     text, _, rect = list_rows(1001)[1]
     ctl('hold', (rect[0] + rect[2]) // 2, (rect[1] + rect[3]) // 2)
     ctl('menu', 'choose', 'Move Shortcut To...', 'Games')
-    poll(lambda: len(list_rows(1001)) == 3 or None, 'the moved row to leave Tools')
+    poll(lambda: len(list_rows(1001)) == 4 or None, 'the moved row to leave Tools')
     step('remove the first')
     ctl('dialog', 'choose', '1001', '#0')
     ctl('dialog', 'tap', '1014')
@@ -444,12 +499,21 @@ def case_shortcut_editor_end_to_end():
     games = shortcuts_of('Tab3')
     expect(tools and tools[0][0] == 'Power' and tools[0][1].startswith('cpl:') and tools[0][1].endswith('|3'),
            f'Tools starts with the applet: {tools}')
-    expect(len(tools) == 2 and tools[1][1] == 'special:jumptotab' and 'uniquetabid~#~3' in tools[1][2],
-           f'Tools: the applet and the jump to Games: {tools}')
+    expect(len(tools) == 3 and tools[1][1] == 'special:jumptotab' and 'uniquetabid~#~3' in tools[1][2],
+           f'Tools: the applet, the jump to Games and the meter: {tools}')
+    expect(tools[2][1].startswith('meter:') and tools[2][1].lower().endswith(r'\meters\battery-default\meter.ini'),
+           f'the meter by its definition file: {tools[2]}')
     expect(len(games) == 2 and games[1][0].endswith('Contacts.lnk'), f'Games gained the program: {games}')
+    step('the Today screen shows them')
+    expect_today_icons(1, [LARGE_CELL] * 3, ['Power', 'Jump To Tab', 'battery-default'],
+                       'the Today screen to show the applet, the jump and the meter on Tools')
 
-    step('/select:0 adds a rotation')
-    start_options('/select:0')
+    step('Add Shortcut... of the Apps tab')
+    to_today()
+    it = item()
+    texts = held_menu(*tab_point(0, it))
+    expect(texts[:1] == ['Apps'], f'the Apps tab\'s menu: {texts}')
+    ctl('menu', 'choose', 'Add Shortcut...')
     wait_dialog()
     ctl('dialog', 'controls', '--wait')
     ctl('dialog', 'tab', 'Special')
@@ -459,7 +523,10 @@ def case_shortcut_editor_end_to_end():
     apps = shortcuts_of('Tab1')
     expect(len(apps) == 3 and apps[2][1] == 'special:rotate' and 'mode~#~' in apps[2][2],
            f'Apps gained the rotation with its defaults: {apps}')
+    expect_today_icons(0, [CELL, CELL, LARGE_CELL], ['Notes', 'Contacts', 'Rotate'],
+                       'the Today screen to show the rotation on Apps')
     step('/target:0:2 with No')
+    to_today()
     start_options('/target:0:2')
     wait_dialog()
     ctl('dialog', 'controls', '--wait')

@@ -223,8 +223,10 @@ def case_bar_tap():
         ctl('boot', '--headless', '--profile', PROFILE)
     before = snapshot()
     switches(1, 0)
-    # The shell holds back its readiness for a while, so that the bar stays up to be tapped.
-    reg_add(STATE, 'ShellReadyDelayMs', 'REG_DWORD', 20000)
+    # The shell holds back its readiness, so that the bar stays up to be tapped: for
+    # longer than the steps below can take on a loaded machine (20 s were not always
+    # enough); the tap ends it, as safe mode restarts the device.
+    reg_add(STATE, 'ShellReadyDelayMs', 'REG_DWORD', BOOT_DEADLINE * 1000)
     try:
         count = boot_count()
         ctl('reset', '--no-wait')
