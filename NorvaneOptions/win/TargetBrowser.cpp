@@ -178,20 +178,25 @@ void TargetBrowser::OnInit() {
 
 void TargetBrowser::FitTabs() {
     // Five tabs across a narrow screen: when their texts need more room than
-    // the strip has, each takes a fifth of it, so that none hides behind
-    // scroll arrows.
+    // the strip has, the tabs first give up most of their margins around the
+    // texts; only when even that is too wide does each take a fifth of the
+    // strip, so that none hides behind scroll arrows.
     HWND tabs = Item(IDC_BROWSER_TABS);
     const LONG style = GetWindowLongW(tabs, GWL_STYLE);
-    if (style & TCS_FIXEDWIDTH) {
-        SetWindowLongW(tabs, GWL_STYLE, style & ~TCS_FIXEDWIDTH);
-        TabCtrl_SetItemSize(tabs, 0, 0);
-    }
     RECT client;
     RECT last{};
     GetClientRect(tabs, &client);
-    TabCtrl_GetItemRect(tabs, kBrowseModeCount - 1, &last);
-    if (last.right <= client.right) {
-        return;
+    // The tab control's usual margins are 6 by 3 pixels.
+    const int paddings[] = {6, 2};
+    for (int padding : paddings) {
+        SetWindowLongW(tabs, GWL_STYLE, style & ~TCS_FIXEDWIDTH);
+        TabCtrl_SetPadding(tabs, padding, 3);
+        TabCtrl_SetItemSize(tabs, 0, 0);
+        TabCtrl_GetItemRect(tabs, kBrowseModeCount - 1, &last);
+        if (last.right <= client.right) {
+            InvalidateRect(tabs, nullptr, TRUE);
+            return;
+        }
     }
     SetWindowLongW(tabs, GWL_STYLE, style | TCS_FIXEDWIDTH);
     TabCtrl_SetItemSize(tabs, std::max<LONG>(1, (client.right - 4) / kBrowseModeCount),
