@@ -1,7 +1,7 @@
 // The item's context menus and their actions.
 #include "ItemMenus.h"
 
-#include "CeFlashCard.h"
+#include "FlashCards.h"
 #include "DisplayScale.h"
 #include "ImageShortcutIcon.h"
 #include "MenuPainter.h"
@@ -82,20 +82,6 @@ bool MixesIconSizes(const TabRecord& tab) {
     return large && small;
 }
 
-std::vector<std::wstring> EnumerateFlashCards() {
-    std::vector<std::wstring> cards;
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFlashCard(&data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return cards;
-    }
-    do {
-        cards.emplace_back(data.cFileName);
-    } while (FindNextFlashCard(find, &data));
-    FindClose(find);
-    return cards;
-}
-
 // The definition file's section for the size names a storage-card element.
 bool DefinitionMeasuresCard(const std::wstring& meterPath, int size) {
     SettingsFile definition;
@@ -112,7 +98,7 @@ ItemMenus::ItemMenus(TodayItemWindow& item) : m_item(item) {
         return static_cast<UINT>(TrackPopupMenuEx(menu, m_trackAlignment | TPM_RETURNCMD | TPM_NONOTIFY, at.x,
                                                   at.y, owner, nullptr));
     };
-    m_services.storageCards = EnumerateFlashCards;
+    m_services.storageCards = FlashCardNames;
 }
 
 // Finding things again ------------------------------------------------------

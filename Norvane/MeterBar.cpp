@@ -20,7 +20,7 @@
 #include "TodayItemWindow.h"
 #include "ImageHandles.h"
 
-#include <CeFlashCard.h>
+#include "FlashCards.h"
 
 namespace norvane {
 
@@ -95,20 +95,6 @@ HWND BarParent(HWND taskBar) {
         }
     }
     return taskBar;
-}
-
-std::vector<std::wstring> PresentCards() {
-    std::vector<std::wstring> cards;
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFlashCard(&data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return cards;
-    }
-    do {
-        cards.emplace_back(data.cFileName);
-    } while (FindNextFlashCard(find, &data));
-    FindClose(find);
-    return cards;
 }
 
 } // namespace
@@ -293,7 +279,7 @@ void MeterBarWindow::ShowSelectionMenu(POINT at) {
     std::vector<std::wstring> items = {Module::Text(barids::kNone), Module::Text(barids::kBattery),
                                        Module::Text(barids::kBackupBattery), Module::Text(barids::kMemory),
                                        Module::Text(barids::kMainStorage)};
-    for (const std::wstring& card : storageCards ? storageCards() : PresentCards()) {
+    for (const std::wstring& card : storageCards ? storageCards() : FlashCardNames()) {
         items.push_back(L"\\" + card);
     }
     HMENU menu = CreatePopupMenu();

@@ -2,7 +2,7 @@
 #include "OptionsPage.h"
 
 #include "Aygshell.h"
-#include "CeFlashCard.h"
+#include "FlashCards.h"
 #include "ColourMath.h"
 #include "ColourPicker.h"
 #include "DisplayScale.h"
@@ -45,20 +45,6 @@ std::vector<std::wstring> ScreenFontFamilies() {
     return families;
 }
 
-std::vector<std::wstring> StorageCardNames() {
-    std::vector<std::wstring> cards;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFlashCard(&found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return cards;
-    }
-    do {
-        cards.push_back(found.cFileName);
-    } while (FindNextFlashCard(search, &found));
-    FindClose(search);
-    return cards;
-}
-
 OptionsPage::OptionsPage(OptionsSheet& sheet)
     : PageBase(sheet, IDD_OPTIONS_PAGE, IDD_OPTIONS_PAGE_WIDE, IDS_OPTIONS) {}
 
@@ -81,7 +67,7 @@ OptionContext OptionsPage::Context() {
         context.fontFamilies = m_fontFamilies;
     }
     if (option != nullptr && option->rule == ChoiceRule::MeterBar) {
-        context.storageCards = StorageCardNames();
+        context.storageCards = FlashCardNames();
     }
     return context;
 }

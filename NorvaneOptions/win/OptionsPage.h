@@ -63,7 +63,5 @@ private:
 
 // The screen's font families, in the order the platform enumerates them.
 std::vector<std::wstring> ScreenFontFamilies();
-// The storage cards' folder names.
-std::vector<std::wstring> StorageCardNames();
 
 } // namespace norvane::options

@@ -1,6 +1,7 @@
 // Adding shortcuts and changing their targets.
 #include "ShortcutAdding.h"
 
+#include "FlashCards.h"
 #include "DisplayScale.h"
 #include "FollowUpDialogs.h"
 #include "MeterImages.h"
@@ -89,7 +90,7 @@ int AddChosenTargets(OptionsApp& app, Settings& settings, const AddRequest& requ
             app.Environment().LoadShortcutIcon(*shortcut, settings);
             const std::wstring meter(TargetArgument(entry.additional));
             if (MeasuresStorageCard(*shortcut) && !settings.StorageCardPath(meter)) {
-                MeterPathDialog dialog(app, entry.path, StorageCardNames());
+                MeterPathDialog dialog(app, entry.path, FlashCardNames());
                 std::wstring card;
                 if (dialog.Run(owner, card)) {
                     settings.SetStorageCardPath(meter, card);

@@ -1,6 +1,7 @@
 // The Shortcuts page (see ShortcutsPage.h).
 #include "ShortcutsPage.h"
 
+#include "FlashCards.h"
 #include "AdditionalProperties.h"
 #include "Aygshell.h"
 #include "CeGesture.h"
@@ -397,7 +398,7 @@ HMENU ShortcutsPage::BuildContextMenu(int row) {
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(copyTo), App().Text(IDS_COPY_SHORTCUT_TO).c_str());
     m_cards.clear();
     if (IsMeterThatMeasuresStorage(shortcut)) {
-        m_cards = StorageCardNames();
+        m_cards = FlashCardNames();
         const auto mapped = Working().StorageCardPath(TargetArgument(shortcut.AdditionalTarget()));
         HMENU cards = CreatePopupMenu();
         for (std::size_t i = 0; i < m_cards.size(); ++i) {

@@ -1,6 +1,7 @@
 // The target browser (see TargetBrowser.h).
 #include "TargetBrowser.h"
 
+#include "FlashCards.h"
 #include "Aygshell.h"
 #include "CeLaunch.h"
 #include "CeShell.h"
@@ -212,7 +213,7 @@ void TargetBrowser::FillLocations() {
     m_locations.push_back(L"\\");
     m_locations.push_back(StartMenuFolder());
     m_locations.push_back(MyDocumentsFolder());
-    for (const std::wstring& card : StorageCardNames()) {
+    for (const std::wstring& card : FlashCardNames()) {
         texts.push_back(L"\\" + card);
         m_locations.push_back(L"\\" + card);
     }
