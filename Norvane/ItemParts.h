@@ -159,6 +159,10 @@ public:
     // The 5-second tick: memory, plus main storage and cards (forced) after a
     // file change, plus main storage on platform version 4 and below.
     void Tick(bool& fileChangePending);
+    // Reads the power status once more and redraws battery meters when it
+    // moved: the power thread starts after the first read, and a change in
+    // between would otherwise wait for the next one.
+    void CatchUpPower();
 
     unsigned LastMask() const { return m_lastMask; }
     unsigned LastChanged() const { return m_lastChanged; }

@@ -28,6 +28,17 @@ void StatusRefresh::Tick(bool& fileChangePending) {
     Refresh(mask, force);
 }
 
+void StatusRefresh::CatchUpPower() {
+    if (!(MeterKindsInUse() & statuskind::kBatteries)) {
+        return;
+    }
+    const unsigned changed = ProcessStatus().UpdatePower() & statuskind::kBatteries;
+    m_powerRead = true;
+    if (changed) {
+        Redraw(changed);
+    }
+}
+
 void StatusRefresh::Refresh(unsigned mask, bool force) {
     m_lastMask = mask;
     SystemStatus& status = ProcessStatus();

@@ -246,7 +246,12 @@ void TodayItemWindow::OnTimer(UINT_PTR id) {
         KillTimer(m_hwnd, id);
         if (!m_startedUp) {
             StartUp();
-        } else if (!m_changeNotifyRegistered) {
+            break;
+        }
+        if (m_powerStartPending) {
+            StartPower();
+        }
+        if (!m_changeNotifyRegistered) {
             RegisterChangeNotifications();
         }
         break;
@@ -328,9 +333,10 @@ void TodayItemWindow::StartUp() {
     m_messageWindow.Create(m_parent);
     m_floatingPanel.Create(m_hwnd);
     Reload(true);
-    // Nothing on the screen depends on file-change notices: registering for
-    // them (which starts the watcher thread) waits for the start-up timer's
-    // next tick, after the Today screen has had the new view to show.
+    // Nothing on the screen depends on file-change or power notices (the first
+    // refresh read the power status itself): registering for them, which starts
+    // two threads, waits for the start-up timer's next tick, after the Today
+    // screen has had the new view to show.
     SetTimer(m_hwnd, timers::kStartup, 0, nullptr);
 }
 
@@ -392,8 +398,20 @@ void TodayItemWindow::Reload(bool startup) {
         SetTimer(m_hwnd, timers::kPostLoadRefresh, static_cast<UINT>(m_settings.General.PostLoadRefresh),
                  nullptr);
     }
+    if (startup) {
+        m_powerStartPending = true;
+    } else {
+        StartPower();
+    }
+}
+
+void TodayItemWindow::StartPower() {
     Step("power.start");
+    m_powerStartPending = false;
     m_power.Start(m_hwnd, m_settings.General.UsePollingForBattery);
+    if (!m_settings.General.UsePollingForBattery) {
+        m_status.CatchUpPower();
+    }
 }
 
 void TodayItemWindow::SwitchView(int type) {
@@ -960,6 +978,7 @@ void TodayItemWindow::Shutdown() {
     m_floatingPanel.Destroy();
     m_captionPopup.Destroy();
     Step("power.stop");
+    m_powerStartPending = false;
     m_power.Stop();
     Step("trayicons.remove");
     m_trayIcons.RemoveAll(m_hwnd);

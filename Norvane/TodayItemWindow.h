@@ -127,6 +127,7 @@ private:
     void OnTimer(UINT_PTR id);
     void StartUp();
     void RegisterChangeNotifications();
+    void StartPower();
     void Shutdown();
     LRESULT OnQueryRefreshCache(_TODAYLISTITEM* item);
     LRESULT OnReceivedSelection(WPARAM key);
@@ -162,6 +163,7 @@ private:
     bool m_todaySelection = false;
     bool m_selectionHold = false;
     bool m_changeNotifyRegistered = false;
+    bool m_powerStartPending = false;
     // The stylus in the icon area and a drag under way.
     struct PressState {
         POINT point{-1, -1}; // where a press that may become a drag went down

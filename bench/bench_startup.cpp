@@ -107,7 +107,8 @@ double Median(std::vector<double> values) {
 // Runs start-up once: create (through the given entry), pump until the item has
 // left its loading view, then size and paint it as the Today screen does.
 // Returns the milliseconds, or a negative value when it never started.
-template <class Create> double StartOnce(HWND host, Create create, const std::function<void()>& painted) {
+template <class Create>
+double StartOnce(HWND host, Create create, const std::function<void(const char*)>& mark) {
     TODAYLISTITEM record = {};
     record.fEnabled = TRUE;
     PumpOnce();
@@ -131,11 +132,14 @@ template <class Create> double StartOnce(HWND host, Create create, const std::fu
         return -1;
     }
     // The Today screen asks for the height, sizes the item and it paints.
+    mark("host.query");
     SendMessageW(item, WM_TODAYCUSTOM_QUERYREFRESHCACHE, reinterpret_cast<WPARAM>(&record), 0);
+    mark("host.size");
     SetWindowPos(item, nullptr, 0, 0, 240, static_cast<int>(record.cyp), SWP_NOZORDER);
+    mark("host.paint");
     RedrawWindow(item, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     const double end = Now();
-    painted();
+    mark("end");
     return end - start;
 }
 
@@ -232,7 +236,7 @@ bool MeasureDll(HWND host, PFNCUSTOMINITIALIZEITEM create, const char* name) {
             PumpOnce();
         }
         const double cpuBefore = ProcessorMs();
-        const double ms = StartOnce(host, create, [] {});
+        const double ms = StartOnce(host, create, [](const char*) {});
         processor.push_back(ProcessorMs() - cpuBefore);
         if (ms < 0) {
             std::fprintf(stderr, "bench_startup: the item did not start within 5 s\n");
@@ -269,7 +273,7 @@ void MeasureSteps(HWND host, const char* name) {
             item->Trace = [&](const char* step) { marks.emplace_back(step, Now()); };
             return item->Create(parent) ? item->Hwnd() : nullptr;
         };
-        if (StartOnce(host, create, [&] { marks.emplace_back("end", Now()); }) < 0) {
+        if (StartOnce(host, create, [&](const char* step) { marks.emplace_back(step, Now()); }) < 0) {
             return;
         }
         // A step that comes twice (the view switch: loading view, then the

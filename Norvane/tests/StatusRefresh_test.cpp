@@ -229,6 +229,34 @@ TEST_F(StatusRefreshTest, PowerNotificationsRedrawBatteryMetersAndTrayIcons) {
     EXPECT_TRUE(host.PumpUntil([] { return ProcessStatus().Power().charging; }));
 }
 
+// The power thread starts only after the first picture: a battery change in
+// between is read when it starts, not left for the next change.
+TEST_F(StatusRefreshTest, ABatteryChangeBeforeThePowerThreadStartsIsShown) {
+    WriteSettingsText(SettingsText(false));
+    item = std::make_unique<TodayItemWindow>();
+    item->Tray().notify = [](DWORD, NOTIFYICONDATAW&) { return TRUE; };
+    ASSERT_TRUE(item->Create(host.Hwnd()));
+    // One message at a time, as the Today screen paints between them.
+    const DWORD deadline = GetTickCount() + 8000;
+    while (!(item->View() && item->View()->GetType() != -2) && static_cast<int>(deadline - GetTickCount()) > 0) {
+        MSG msg;
+        if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+    ASSERT_TRUE(item->View() && item->View()->GetType() != -2);
+    EXPECT_FALSE(item->Power().IsRunning()) << "the view is shown before the power thread starts";
+    EXPECT_EQ(ProcessStatus().Percent(statuskind::kBattery), 70);
+    const int redraws = item->Status().RedrawCount();
+
+    platform::WriteStateDword(device::kBatteryPercent, 41);
+    ASSERT_TRUE(host.PumpUntil([this] { return item->Power().IsRunning(); }));
+    EXPECT_EQ(ProcessStatus().Percent(statuskind::kBattery), 41);
+    EXPECT_GT(item->Status().RedrawCount(), redraws) << "the battery meters show the new value";
+}
+
 TEST_F(StatusRefreshTest, PollingReadsThePowerStatusAtEveryRefresh) {
     Start(SettingsText(false, L"UsePollingForBattery=1\r\n"));
     EXPECT_TRUE(item->Power().IsRunning());
