@@ -10,7 +10,8 @@
 // The options program marks the steps of its start when NORVANE_OPTIONS_TRACE
 // names a file; the breakdown gives each step's median time since the step
 // before it ("entered" counts from the process's creation), so a slower start
-// shows where the time went:
+// shows where the time went ("seen" is what came after the program's last mark
+// until this program saw the page with nothing left to paint):
 //
 //   options_step_entered_ms: ...
 //   options_step_imaging_ms: ...
@@ -69,8 +70,10 @@ HWND VisiblePage(HWND top) {
     return nullptr;
 }
 
-// The counter's reading when the last TimeStart created its process.
+// The counter's readings when the last TimeStart created its process and when
+// it saw the page painted.
 LONGLONG g_startCounter = 0;
+LONGLONG g_seenCounter = 0;
 
 // Starts the program and waits until find() names a page that is painted;
 // milliseconds, or a negative number when it never was.
@@ -96,6 +99,7 @@ double TimeStart(const std::wstring& commandLine, const std::function<HWND()>& f
         top = findTop();
         if (FullyPainted(VisiblePage(top))) {
             QueryPerformanceCounter(&end);
+            g_seenCounter = end.QuadPart;
             elapsed = 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
                       static_cast<double>(frequency.QuadPart);
             break;
@@ -152,6 +156,12 @@ std::vector<std::pair<std::string, double>> ReadSteps(const std::wstring& path) 
         previous = counter;
     }
     std::fclose(file);
+    // What came after the program's last mark until the page had nothing left
+    // to paint (focus, late invalidations), as this program saw it.
+    if (!steps.empty() && g_seenCounter > previous) {
+        steps.emplace_back("seen", 1000.0 * static_cast<double>(g_seenCounter - previous) /
+                                       static_cast<double>(frequency.QuadPart));
+    }
     return steps;
 }
 

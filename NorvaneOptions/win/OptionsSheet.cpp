@@ -10,6 +10,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace norvane::options {
 
 namespace {
@@ -259,7 +261,13 @@ void OptionsSheet::Layout() {
     RECT client;
     GetClientRect(m_hwnd, &client);
     if (HWND tabs = PropSheet_GetTabControl(m_hwnd)) {
-        SetWindowPos(tabs, HWND_BOTTOM, 0, 0, client.right, client.bottom, SWP_NOACTIVATE);
+        // The tab control is only the strip of tabs at the bottom; the pages
+        // fill the rest. Covering the whole sheet, it would paint its pane
+        // under the page first, which costs more than the rest of the page.
+        // How many rows the tabs take depends on the width, so that comes first.
+        SetWindowPos(tabs, HWND_BOTTOM, 0, client.bottom, client.right, 0, SWP_NOACTIVATE);
+        const int strip = std::min<int>(StripHeight(tabs), client.bottom);
+        SetWindowPos(tabs, HWND_BOTTOM, 0, client.bottom - strip, client.right, strip, SWP_NOACTIVATE);
     }
     for (PageBase* page : m_pages) {
         if (page->Handle() != nullptr) {
@@ -268,15 +276,24 @@ void OptionsSheet::Layout() {
     }
 }
 
+int OptionsSheet::StripHeight(HWND tabs) {
+    // The control around an empty display area: its rows of tabs and edges.
+    RECT window{0, 0, 0, 0};
+    TabCtrl_AdjustRect(tabs, TRUE, &window);
+    return window.bottom - window.top;
+}
+
 void OptionsSheet::LayoutPage(HWND page) {
     HWND tabs = PropSheet_GetTabControl(m_hwnd);
     if (page == nullptr || tabs == nullptr) {
         return;
     }
     RECT area;
-    GetClientRect(tabs, &area);
-    TabCtrl_AdjustRect(tabs, FALSE, &area);
-    MapWindowPoints(tabs, m_hwnd, reinterpret_cast<POINT*>(&area), 2);
+    GetClientRect(m_hwnd, &area);
+    RECT strip;
+    GetWindowRect(tabs, &strip);
+    MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&strip), 2);
+    area.bottom = strip.top;
     SetWindowPos(page, HWND_TOP, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOACTIVATE);
     // A page whose size did not change had no WM_SIZE to lay it out.

@@ -133,6 +133,7 @@ private:
                                           DWORD_PTR data);
     void OnInitialized(HWND sheet);
     void LayoutPage(HWND page);
+    static int StripHeight(HWND tabs);
 
     OptionsApp& m_app;
     SheetHost& m_host;

@@ -324,6 +324,41 @@ TEST_F(OptionsFrameTest, TheChoiceListTakesItsPlaceAndFontWhenFirstNeeded) {
     m_app.SetDisplayFlags(false, false);
 }
 
+// The tab control is the strip of tabs at the bottom and no more: the pages
+// fill the sheet above it, so the control never paints a pane under them.
+TEST_F(OptionsFrameTest, TheTabStripHoldsTheTabsAndThePageFillsTheSheetAboveIt) {
+    WriteSettings(kThreeTabs);
+    Open();
+    HWND sheet = m_frame->Sheet()->Handle();
+    HWND tabs = PropSheet_GetTabControl(sheet);
+    ASSERT_NE(tabs, nullptr);
+    RECT client;
+    GetClientRect(sheet, &client);
+    for (int index = 0; index < 4; ++index) {
+        m_frame->Sheet()->ShowPage(index);
+        HWND page = m_frame->Sheet()->CurrentPageHandle();
+        ASSERT_NE(page, nullptr);
+        const RECT strip = ChildRect(sheet, GetDlgCtrlID(tabs));
+        RECT pageRect;
+        GetWindowRect(page, &pageRect);
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&pageRect), 2);
+        EXPECT_EQ(strip.bottom, client.bottom);
+        EXPECT_EQ(strip.left, 0);
+        EXPECT_EQ(strip.right, client.right);
+        EXPECT_EQ(pageRect.left, 0) << "page " << index;
+        EXPECT_EQ(pageRect.top, 0) << "page " << index;
+        EXPECT_EQ(pageRect.right, client.right) << "page " << index;
+        EXPECT_EQ(pageRect.bottom, strip.top) << "page " << index << " ends where the tabs begin";
+        for (int tab = 0; tab < 4; ++tab) {
+            RECT item{};
+            ASSERT_TRUE(TabCtrl_GetItemRect(tabs, tab, &item));
+            EXPECT_GE(item.top, 0) << "tab " << tab << " whole inside the strip";
+            EXPECT_LE(item.bottom, strip.bottom - strip.top) << "tab " << tab;
+        }
+        EXPECT_LT(strip.bottom - strip.top, (client.bottom - client.top) / 4) << "a strip, not the whole sheet";
+    }
+}
+
 TEST_F(OptionsFrameTest, TabsPageKeepsOneTabVisibleAndAtMost22) {
     WriteSettings(L"\r\n[Tab1]\r\nName=Shown\r\nUniqueID=1\r\nShortcut1=\\Windows\\Notes.exe\r\n"
                   L"\r\n[Tab2]\r\nName=Hidden\r\nUniqueID=2\r\nHidden=1\r\n");
