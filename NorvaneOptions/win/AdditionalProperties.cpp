@@ -49,6 +49,7 @@ void AdditionalPropertiesDialog::OnInit() {
     SendDlgItemMessageW(m_hwnd, IDC_PROP_TEXT, EM_LIMITTEXT, MAX_PATH, 0);
     m_anchors.Capture(m_hwnd, PrepareDialog(m_hwnd, m_app, IDD_ADDITIONAL_WIDE, m_fonts,
                                             SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN));
+    m_menuBar.Create(m_hwnd);
     for (int id : {IDC_PROP_HEADING, IDC_PROP_NAME, IDC_PROP_DESCRIPTION, IDC_PROP_CHECK, IDC_PROP_CHOICE,
                    IDC_PROP_TEXT}) {
         m_anchors.Add(id, kStretchRight);

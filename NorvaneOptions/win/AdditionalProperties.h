@@ -55,6 +55,7 @@ private:
     bool m_updating = false;
     DialogFonts m_fonts;
     Anchors m_anchors;
+    EmptyMenuBar m_menuBar;
 };
 
 } // namespace norvane::options

@@ -3,6 +3,7 @@
 #include "DialogSupport.h"
 
 #include "Aygshell.h"
+#include "CeMenuBar.h"
 #include "DialogTemplate.h"
 #include "OptionsApp.h"
 
@@ -229,6 +230,24 @@ INT_PTR CALLBACK DialogBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
         self->m_hwnd = nullptr;
     }
     return result;
+}
+
+void EmptyMenuBar::Create(HWND dialog) {
+    Destroy();
+    SHMENUBARINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.hwndParent = dialog;
+    bar.dwFlags = SHCMBF_EMPTYBAR;
+    if (SHCreateMenuBar(&bar)) {
+        m_bar = bar.hwndMB;
+    }
+}
+
+void EmptyMenuBar::Destroy() {
+    if (m_bar != nullptr && IsWindow(m_bar)) {
+        DestroyWindow(m_bar);
+    }
+    m_bar = nullptr;
 }
 
 RECT ChildRect(HWND dialog, int id) {

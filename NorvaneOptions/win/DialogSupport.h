@@ -117,4 +117,21 @@ private:
 // The controls of the dialog, for layouts that follow the dialog's size.
 RECT ChildRect(HWND dialog, int id);
 
+// A soft-key bar of a full-screen dialog's own, without keys: it lies over the
+// frame's bar while the dialog is up, since the frame takes no command then and
+// its Save and Menu must not show as if they did. Gone with the dialog.
+class EmptyMenuBar {
+public:
+    EmptyMenuBar() = default;
+    EmptyMenuBar(const EmptyMenuBar&) = delete;
+    EmptyMenuBar& operator=(const EmptyMenuBar&) = delete;
+    ~EmptyMenuBar() { Destroy(); }
+    void Create(HWND dialog);
+    void Destroy();
+    HWND Handle() const { return m_bar; }
+
+private:
+    HWND m_bar = nullptr;
+};
+
 } // namespace norvane::options

@@ -201,14 +201,7 @@ void ImageChooser::OnInit() {
     if (m_mode == ImageMode::TabImages) {
         ShowWindow(Item(IDC_IMAGE_DEFAULT), SW_HIDE);
     }
-    // An empty bar over the frame's soft keys while the chooser is up.
-    SHMENUBARINFO bar{};
-    bar.cbSize = sizeof bar;
-    bar.hwndParent = m_hwnd;
-    bar.dwFlags = SHCMBF_EMPTYBAR;
-    if (SHCreateMenuBar(&bar)) {
-        m_menuBar = bar.hwndMB;
-    }
+    m_menuBar.Create(m_hwnd);
     std::wstring folder = m_mode == ImageMode::TabImages ? kBuiltinFolder : L"\\";
     std::wstring stored;
     if (m_app.ReadString(m_mode == ImageMode::TabImages ? names::kTabImageBrowsePathValue
@@ -488,10 +481,7 @@ INT_PTR ImageChooser::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             SetWindowLongPtrW(m_grid, GWLP_USERDATA, 0);
         }
         m_grid = nullptr;
-        if (m_menuBar != nullptr && IsWindow(m_menuBar)) {
-            DestroyWindow(m_menuBar);
-        }
-        m_menuBar = nullptr;
+        m_menuBar.Destroy();
         break;
     default:
         break;

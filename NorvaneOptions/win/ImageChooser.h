@@ -85,7 +85,7 @@ private:
     bool m_accepted = false;
     std::wstring m_reference;
     HWND m_grid = nullptr;
-    HWND m_menuBar = nullptr;
+    EmptyMenuBar m_menuBar;
     DialogFonts m_fonts;
     Anchors m_anchors;
 };

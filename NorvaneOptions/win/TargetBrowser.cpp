@@ -125,6 +125,7 @@ void TargetBrowser::OnInit() {
     SetDlgItemTextW(m_hwnd, IDC_BROWSER_THIS_DIR, m_app.Text(IDS_THIS_DIR).c_str());
     m_anchors.Capture(m_hwnd, PrepareDialog(m_hwnd, m_app, IDD_TARGET_BROWSER_WIDE, m_fonts,
                                             SHIDIF_DONEBUTTON | SHIDIF_SIZEDLGFULLSCREEN));
+    m_menuBar.Create(m_hwnd);
     const bool landscape = IsLandscapeScreen();
     m_anchors.Add(IDC_BROWSER_CAPTION, kStretchRight);
     m_anchors.Add(IDC_BROWSER_LOCATION, kStretchRight);
@@ -187,14 +188,20 @@ void TargetBrowser::FitTabs() {
     RECT client;
     RECT last{};
     GetClientRect(tabs, &client);
-    // The tab control's usual margins are 6 by 3 pixels.
-    const int paddings[] = {6, 2};
+    // The tab control's usual margins are 6 by 3 pixels. Its least width of a
+    // tab (54 pixels less the margins given up) would keep a short text's tab
+    // as wide as a long one's: each tab is as wide as its text. The current
+    // tab stands out 2 pixels on either side, and the control scrolls when
+    // that does not fit either.
+    constexpr int kSelectedOutset = 2;
+    const int paddings[] = {6, 2, 1};
+    TabCtrl_SetMinTabWidth(tabs, 0);
     for (int padding : paddings) {
         SetWindowLongW(tabs, GWL_STYLE, style & ~TCS_FIXEDWIDTH);
         TabCtrl_SetPadding(tabs, padding, 3);
         TabCtrl_SetItemSize(tabs, 0, 0);
         TabCtrl_GetItemRect(tabs, kBrowseModeCount - 1, &last);
-        if (last.right <= client.right) {
+        if (last.right + 2 * kSelectedOutset <= client.right) {
             InvalidateRect(tabs, nullptr, TRUE);
             return;
         }
@@ -239,7 +246,10 @@ void TargetBrowser::Fill() {
     ShowWindow(Item(IDC_BROWSER_THIS_DIR), files && !m_setup.programsOnly ? SW_SHOW : SW_HIDE);
     ShowWindow(Item(IDC_BROWSER_LOCATION), files ? SW_SHOW : SW_HIDE);
     ShowWindow(Item(IDC_BROWSER_UP), files ? SW_SHOW : SW_HIDE);
-    SetDlgItemTextW(m_hwnd, IDC_BROWSER_CAPTION, m_app.Text(kModes[m_mode].caption).c_str());
+    // The task bar shows the dialog's title: it names the mode too.
+    const std::wstring caption = m_app.Text(kModes[m_mode].caption);
+    SetDlgItemTextW(m_hwnd, IDC_BROWSER_CAPTION, caption.c_str());
+    SetWindowTextW(m_hwnd, caption.c_str());
     switch (m_mode) {
     case kFilesMode:
         FillLocations();

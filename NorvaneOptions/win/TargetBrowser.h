@@ -95,6 +95,7 @@ private:
     UniqueImageList m_pictures;
     DialogFonts m_fonts;
     Anchors m_anchors;
+    EmptyMenuBar m_menuBar;
 };
 
 // Runs the browser modally; false when the user cancels.

@@ -260,6 +260,17 @@ TEST_F(ShortcutEditorTest, MoveCopyRemoveAndChangeTargetThroughTheContextMenu) {
     EXPECT_EQ(page.SelectedRow(), 0);
 }
 
+// The soft-key bar a dialog owns, if it shows one.
+HWND OwnedSoftKeyBar(HWND dialog) {
+    for (HWND bar = FindWindowExW(nullptr, nullptr, L"NorvaneSoftKeyBar", nullptr); bar != nullptr;
+         bar = FindWindowExW(nullptr, bar, L"NorvaneSoftKeyBar", nullptr)) {
+        if (GetWindow(bar, GW_OWNER) == dialog && IsWindowVisible(bar)) {
+            return bar;
+        }
+    }
+    return nullptr;
+}
+
 TEST_F(ShortcutEditorTest, TheBrowserListsMetersSpecialsAndFoldersAndRemembersWhereItWas) {
     WriteSettings(kTabs);
     Settings settings(m_environment);
@@ -281,6 +292,7 @@ TEST_F(ShortcutEditorTest, TheBrowserListsMetersSpecialsAndFoldersAndRemembersWh
         setup.multipleSelection = true;
         TargetBrowser browser(m_app, settings, setup);
         ASSERT_NE(browser.Create(nullptr), nullptr);
+        EXPECT_NE(OwnedSoftKeyBar(browser.Handle()), nullptr) << "its own empty bar over the frame's keys";
         // All five tabs fit a portrait screen's width.
         SetWindowPos(browser.Handle(), nullptr, 0, 0, 240, 300, SWP_NOZORDER | SWP_NOMOVE);
         HWND tabs = GetDlgItem(browser.Handle(), IDC_BROWSER_TABS);
@@ -326,6 +338,52 @@ TEST_F(ShortcutEditorTest, TheBrowserListsMetersSpecialsAndFoldersAndRemembersWh
     }
 }
 
+// The five mode tabs on a strip just wide enough for their texts with small
+// margins: each tab holds its whole text and none hides behind scroll arrows.
+TEST_F(ShortcutEditorTest, TheBrowserTabsGiveUpTheirMarginsBeforeTheirTexts) {
+    WriteSettings(kTabs);
+    Settings settings(m_environment);
+    LoadSaved(settings);
+    TargetBrowser browser(m_app, settings, TargetBrowserSetup{});
+    ASSERT_NE(browser.Create(nullptr), nullptr);
+    HWND tabs = GetDlgItem(browser.Handle(), IDC_BROWSER_TABS);
+    HDC dc = GetDC(tabs);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tabs, WM_GETFONT, 0, 0)));
+    std::vector<int> texts;
+    int total = 0;
+    for (int i = 0; i < kBrowseModeCount; ++i) {
+        wchar_t text[64] = L"";
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 64;
+        TabCtrl_GetItem(tabs, i, &item);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text, lstrlenW(text), &size);
+        texts.push_back(size.cx);
+        total += size.cx;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(tabs, dc);
+    // Room for the texts, margins of 2 and the current tab's outset, not for
+    // the usual margins of 6.
+    RECT dialog;
+    RECT strip;
+    GetClientRect(browser.Handle(), &dialog);
+    GetClientRect(tabs, &strip);
+    const int around = dialog.right - strip.right;
+    SetWindowPos(browser.Handle(), nullptr, 0, 0, total + 2 * 2 * kBrowseModeCount + 4 + 2 + around, 300,
+                 SWP_NOZORDER | SWP_NOMOVE);
+    for (int i = 0; i < kBrowseModeCount; ++i) {
+        RECT item{};
+        TabCtrl_GetItemRect(tabs, i, &item);
+        EXPECT_GE(item.right - item.left, texts[i] + 2) << "tab " << i << " holds its text";
+    }
+    HWND arrows = FindWindowExW(tabs, nullptr, L"msctls_updown32", nullptr);
+    EXPECT_FALSE(arrows != nullptr && IsWindowVisible(arrows)) << "no scroll arrows";
+    DestroyWindow(browser.Handle());
+}
+
 TEST_F(ShortcutEditorTest, AdditionalPropertiesWriteEachChangeIntoTheShortcut) {
     WriteSettings(kTabs);
     Settings settings(m_environment);
@@ -337,6 +395,7 @@ TEST_F(ShortcutEditorTest, AdditionalPropertiesWriteEachChangeIntoTheShortcut) {
     AdditionalPropertiesDialog dialog(m_app, settings, capture);
     HWND hwnd = dialog.Create(nullptr);
     ASSERT_NE(hwnd, nullptr);
+    EXPECT_NE(OwnedSoftKeyBar(hwnd), nullptr) << "its own empty bar over the frame's keys";
     ASSERT_EQ(dialog.Options().size(), 11u);
     EXPECT_EQ(ListView_GetItemCount(GetDlgItem(hwnd, IDC_PROP_LIST)), 11);
     EXPECT_FALSE(Shown(hwnd, IDC_PROP_CHOICE));
