@@ -7,6 +7,8 @@
 #include "Settings.h"
 #include "ShortcutEditing.h"
 
+#include <algorithm>
+
 namespace norvane::options {
 
 namespace {
@@ -27,8 +29,19 @@ void CentreOnOwner(HWND dialog) {
     GetWindowRect(dialog, &own);
     const int width = own.right - own.left;
     const int height = own.bottom - own.top;
-    SetWindowPos(dialog, nullptr, area.left + (area.right - area.left - width) / 2,
-                 area.top + (area.bottom - area.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    int left = area.left + (area.right - area.left - width) / 2;
+    int top = area.top + (area.bottom - area.top - height) / 2;
+    // A dialog taller than its owner stays between the task bar and the soft
+    // keys, its title below the task bar when it cannot fit.
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN),
+                GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYMENU)};
+    RECT bar;
+    if (HWND taskBar = FindWindowW(L"HHTaskBar", nullptr); taskBar != nullptr && GetWindowRect(taskBar, &bar)) {
+        screen.top = bar.bottom;
+    }
+    left = std::max<int>(screen.left, std::min<int>(left, screen.right - width));
+    top = std::max<int>(screen.top, std::min<int>(top, screen.bottom - height));
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 } // namespace

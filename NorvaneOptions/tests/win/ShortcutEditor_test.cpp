@@ -196,6 +196,28 @@ TEST_F(ShortcutEditorTest, NewShortcutsAskTheirQuestionsAndACancelledQuestionSti
     EXPECT_EQ(number, L"+49 170 555");
 }
 
+// A question centred on a small owner low on the screen (the phone-number
+// question over the Shortcuts page) stays above the soft keys.
+TEST_F(ShortcutEditorTest, AQuestionOverALowOwnerStaysAboveTheSoftKeys) {
+    const int bottom = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYMENU);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, bottom - 40, 200, 40, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    RECT placed{};
+    m_dialogAnswers.push_back([&](HWND dialog, int id) {
+        EXPECT_EQ(id, IDD_CONTACTS);
+        GetWindowRect(dialog, &placed);
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ContactPicker picker(m_app);
+    std::wstring number;
+    EXPECT_FALSE(picker.Run(owner, number));
+    DestroyWindow(owner);
+    EXPECT_GT(placed.bottom - placed.top, 40) << "taller than its owner";
+    EXPECT_LE(placed.bottom, bottom) << "not over the soft keys";
+    EXPECT_GE(placed.top, 0);
+}
+
 TEST_F(ShortcutEditorTest, MoveCopyRemoveAndChangeTargetThroughTheContextMenu) {
     Open();
     ShortcutsPage& page = Page();
