@@ -111,6 +111,16 @@ void Stack(const std::vector<HWND>& topFirst) {
     }
 }
 
+// Whether the first window lies above the second in the Z order.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w != nullptr; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == upper) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class TaskManagerTest : public ::testing::Test {
 protected:
     void SetUp() override { PrepareItemTest(); }
@@ -264,7 +274,16 @@ TEST_F(TaskManagerTest, ListFollowsTheCommandMaskAndTheZOrder) {
     General().TaskManagerCommandMask = 0x0003;
     General().AddTaskManagerPrefixes = false;
     scope.insert(programs->ProcessId());
-    OpenOver(alpha);
+    // Alpha in front but not on top: its own process raises it when it takes
+    // the activation, whenever it gets to it, so the order is set once that
+    // is done.
+    Popup().Hide();
+    SetForegroundWindow(alpha);
+    host.PumpUntil([&] { return GetForegroundWindow() == alpha && Above(alpha, gamma); }, 2000);
+    Stack({gamma, alpha, beta});
+    ASSERT_EQ(GetForegroundWindow(), alpha);
+    Popup().Show(false);
+    ASSERT_TRUE(Popup().IsOpen());
     EXPECT_EQ(Narrow(Describe(Popup())), "&Minimize|&Close|-|Gamma[x]|Alpha[x]|Beta & Co[x]")
         << "without prefixes no digits; the list follows the Z order, not the foreground";
 
